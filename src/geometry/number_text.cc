@@ -1,0 +1,124 @@
+// Number conversions. The fast paths (std::from_chars, std::to_chars and a
+// hand-written integer reader) are used only where they are known to give the
+// C library's exact result; every other token goes to the C library itself.
+#include "geometry/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <system_error>
+
+namespace quillery {
+
+std::size_t skipSpace(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && isSpace(text[pos])) ++pos;
+  return pos;
+}
+
+std::size_t skipToken(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && !isSpace(text[pos])) ++pos;
+  return pos;
+}
+
+namespace {
+
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A plain decimal token ([-]digits[.digits][e[sign]digits]) that from_chars
+// reads whole is converted exactly as strtod converts it: both round
+// correctly. Anything else (a '+' sign, hexadecimal, inf, nan, trailing
+// letters, a dangling exponent, overflow) goes to sscanf.
+bool fastDouble(std::string_view token, double& value) {
+  std::size_t i = token[0] == '-' ? 1 : 0;
+  if (i >= token.size()) return false;
+  char first = token[i];
+  if (!isDigit(first) && first != '.') return false;
+  double parsed = 0;
+  auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(),
+                                   parsed, std::chars_format::general);
+  if (ec != std::errc() || end != token.data() + token.size()) return false;
+  value = parsed;
+  return true;
+}
+
+}  // namespace
+
+ScanResult scanDouble(std::string_view text, std::size_t pos, double& value) {
+  pos = skipSpace(text, pos);
+  if (pos >= text.size()) return ScanResult::kEmpty;
+  std::size_t end = skipToken(text, pos);
+  std::string_view token = text.substr(pos, end - pos);
+  if (fastDouble(token, value)) return ScanResult::kValue;
+  // A NUL ends a number like any other character that is not part of one,
+  // so the C string handed to sscanf may stop there.
+  std::string copy(token.substr(0, token.find('\0')));
+  double parsed = 0;
+  if (std::sscanf(copy.c_str(), "%lf", &parsed) != 1) {
+    return ScanResult::kFailed;
+  }
+  value = parsed;
+  return ScanResult::kValue;
+}
+
+bool scanInt(std::string_view text, std::size_t pos, int& value) {
+  pos = skipSpace(text, pos);
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  if (pos >= text.size() || !isDigit(text[pos])) return false;
+  // Accumulate the magnitude, saturating at the 64-bit limit the way strtol
+  // does, then keep the low 32 bits as the conversion to int does.
+  constexpr std::uint64_t kPositiveLimit =
+      static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  const std::uint64_t limit = negative ? kPositiveLimit + 1 : kPositiveLimit;
+  std::uint64_t magnitude = 0;
+  bool saturated = false;
+  for (; pos < text.size() && isDigit(text[pos]); ++pos) {
+    if (saturated) continue;
+    std::uint64_t digit = static_cast<std::uint64_t>(text[pos] - '0');
+    if (magnitude > (limit - digit) / 10) {
+      saturated = true;
+      magnitude = limit;
+    } else {
+      magnitude = magnitude * 10 + digit;
+    }
+  }
+  std::uint64_t bits = negative ? (~magnitude + 1) : magnitude;
+  value = static_cast<int>(static_cast<std::uint32_t>(bits));
+  return true;
+}
+
+void appendNumber(std::string& out, double value) {
+  char buffer[64];
+  if (std::isfinite(value)) {
+    // to_chars with a precision is specified to match printf's "%.*g".
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                   std::chars_format::general, 7);
+    if (ec == std::errc()) {
+      out.append(buffer, end);
+      return;
+    }
+  }
+  int length = std::snprintf(buffer, sizeof buffer, "%.7lg", value);
+  out.append(buffer, static_cast<std::size_t>(length));
+}
+
+std::string formatNumber(double value) {
+  std::string text;
+  appendNumber(text, value);
+  return text;
+}
+
+void appendColor(std::string& out, int value) {
+  char buffer[16];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  (void)ec;
+  out.append(buffer, end);
+  out.push_back(' ');
+}
+
+}  // namespace quillery

@@ -1,0 +1,41 @@
+// The line rules shared by the reader and the primitive expansion: how a
+// file's text splits into lines and which element each line becomes.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "elements/element.h"
+
+namespace quillery {
+
+// The line type of `line`: its leading integer as "%d" reads it, or -1 when
+// the line does not begin with an integer or the integer is not 0..5.
+int lineType(std::string_view line);
+
+// The element for a line of type 0..5: a CommentLine of the line's comment
+// text, or the line kind's parsing constructor applied to the whole line.
+std::unique_ptr<Element> makeElement(int type, std::string_view line);
+
+// Calls onLine(type, line) for every line of `text` whose type is 0..5, in
+// file order. A line ends at a line feed; a carriage return right before
+// it, or as the last byte of the text, is not part of the line. Lines of
+// any length are taken whole; empty lines and lines of other types are
+// passed over.
+template <typename OnLine>
+void forEachElementLine(std::string_view text, OnLine&& onLine) {
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) continue;
+    int type = lineType(line);
+    if (type >= 0) onLine(type, line);
+  }
+}
+
+}  // namespace quillery

@@ -1,0 +1,48 @@
+// The reader: one element per line, the certification state carried from
+// the BFC meta lines to the lines after them, and the reader's statistics.
+#include <string>
+
+#include "elements/comment_line.h"
+#include "model/line_reader.h"
+#include "model/model.h"
+
+namespace quillery {
+
+void Model::readText(std::string_view text, int counts[6]) {
+  int state = kWindingNone;
+  forEachElementLine(text, [&](int type, std::string_view line) {
+    std::unique_ptr<Element> element = makeElement(type, line);
+    if (type == kCommentType) {
+      int code = static_cast<const CommentLine&>(*element).metaCode();
+      if (code == kMetaCertifyCcw) state = kWindingCcw;
+      if (code == kMetaCertifyCw) state = kWindingCw;
+    } else {
+      ++counts[type];
+    }
+    // References are always read as counter-clockwise: an inversion is
+    // carried by the INVERTNEXT line before them, not by their winding.
+    element->winding = type == kSubfileType ? kWindingCcw : state;
+    append(std::move(element));
+  });
+}
+
+bool Model::readFile(const std::string& fileName, FileAccess& files,
+                     std::ostream& console) {
+  std::string text;
+  std::string identity;
+  if (!files.readFile(fileName, false, text, identity)) return false;
+  sourceIdentity = identity;
+  int counts[6] = {0, 0, 0, 0, 0, 0};
+  readText(text, counts);
+  // The file's text is no longer needed once every element holds its data.
+  std::string().swap(text);
+  console << elements.size() << " lines in file" << std::endl;
+  console << counts[kEdgeType] << " Edge lines" << std::endl;
+  console << counts[kCondLineType] << " Conditional lines" << std::endl;
+  console << counts[kTriangleType] << " Triangles" << std::endl;
+  console << counts[kQuadType] << " Quads" << std::endl;
+  console << counts[kSubfileType] << " Subfiles" << std::endl;
+  return true;
+}
+
+}  // namespace quillery

@@ -1,0 +1,73 @@
+// Runs the built tool on real library parts and compares the console output
+// and the written file byte for byte with the recorded results.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace quillery::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SampleCase {
+  std::string part;
+  std::string name;
+  std::vector<std::string> options;
+  int exitCode = 0;
+};
+
+std::vector<SampleCase> readCases(const fs::path& table) {
+  std::vector<SampleCase> cases;
+  std::ifstream in(table);
+  std::string line;
+  std::getline(in, line);  // column titles
+  while (std::getline(in, line)) {
+    std::vector<std::string> fields;
+    std::stringstream split(line);
+    std::string field;
+    while (std::getline(split, field, '\t')) fields.push_back(field);
+    if (fields.size() < 4) continue;
+    SampleCase sample{fields[0], fields[1], {}, std::stoi(fields[3])};
+    std::stringstream options(fields[2]);
+    for (std::string option; options >> option;) {
+      sample.options.push_back(option);
+    }
+    cases.push_back(sample);
+  }
+  return cases;
+}
+
+TEST(SamplePartsTest, EveryRecordedCaseGivesTheSameBytes) {
+  const fs::path sample = QUILLERY_SAMPLE_DIR;
+  if (!fs::exists(sample / "cases.tsv")) {
+    GTEST_SKIP() << "sample parts not found at " << sample;
+  }
+  std::vector<SampleCase> cases = readCases(sample / "cases.tsv");
+  ASSERT_FALSE(cases.empty());
+  ScopedTempDir work;
+  fs::create_directory_symlink(fs::absolute(sample / "p"), work.path() / "p");
+  fs::create_directory_symlink(fs::absolute(sample / "parts"),
+                               work.path() / "parts");
+  for (const SampleCase& sampleCase : cases) {
+    SCOPED_TRACE(sampleCase.part + " " + sampleCase.name);
+    fs::remove(work.path() / "out.dat");
+    std::vector<std::string> args = sampleCase.options;
+    args.insert(args.end(), {"-l", ".", "parts/" + sampleCase.part, "out.dat"});
+    RunResult run = runBinary(work.path(), args);
+    std::string stem = sampleCase.part.substr(0, sampleCase.part.rfind('.'));
+    fs::path expected = sample / "expected" / (stem + "." + sampleCase.name);
+    EXPECT_EQ(run.exitCode, sampleCase.exitCode);
+    EXPECT_EQ(run.console, readBytes(expected.string() + ".stdout"));
+    EXPECT_EQ(readBytes(work.path() / "out.dat"),
+              readBytes(expected.string() + ".dat"));
+  }
+}
+
+}  // namespace
+}  // namespace quillery::testing

@@ -1,0 +1,94 @@
+// Test helpers.
+#include "test_util.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace quillery::testing {
+
+namespace fs = std::filesystem;
+
+ScopedTempDir::ScopedTempDir() {
+  std::string pattern =
+      (fs::temp_directory_path() / "quillery-test-XXXXXX").string();
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (mkdtemp(buffer.data()) == nullptr) std::abort();
+  root = fs::path(buffer.data());
+}
+
+ScopedTempDir::~ScopedTempDir() {
+  std::error_code ignored;
+  // Tests may leave read-only folders behind; open them up before removal.
+  for (auto it = fs::recursive_directory_iterator(root, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
+      fs::permissions(it->path(), fs::perms::owner_all,
+                      fs::perm_options::add, ignored);
+    }
+  }
+  fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::remove_all(root, ignored);
+}
+
+std::string ScopedTempDir::file(const std::string& relative) const {
+  return (root / relative).string();
+}
+
+std::string readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+  if (path.has_parent_path()) fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+RunResult runBinary(const fs::path& workDir,
+                    const std::vector<std::string>& args) {
+  RunResult result;
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return result;
+  pid_t child = fork();
+  if (child == 0) {
+    dup2(pipeFds[1], STDOUT_FILENO);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    int devNull = open("/dev/null", O_RDONLY);
+    dup2(devNull, STDIN_FILENO);
+    if (chdir(workDir.c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    std::string program = QUILLERY_BINARY;
+    argv.push_back(program.data());
+    std::vector<std::string> copies(args);
+    for (std::string& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  std::array<char, 65536> buffer;
+  ssize_t got;
+  while ((got = read(pipeFds[0], buffer.data(), buffer.size())) > 0) {
+    result.console.append(buffer.data(), static_cast<std::size_t>(got));
+  }
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+}  // namespace quillery::testing

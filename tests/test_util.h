@@ -1,0 +1,44 @@
+// Helpers shared by the tests: temporary folders, whole-file reading and
+// writing, and running the tool in-process or as the built binary.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quillery::testing {
+
+// A fresh folder under the system's temporary directory, removed with
+// everything in it when the object goes out of scope.
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+
+  const std::filesystem::path& path() const { return root; }
+  // root / relative, as a string.
+  std::string file(const std::string& relative) const;
+
+ private:
+  std::filesystem::path root;
+};
+
+// The whole content of a file; empty when it cannot be read.
+std::string readBytes(const std::filesystem::path& path);
+// Writes `bytes` to `path`, creating its parent folders.
+void writeBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// What one run of the tool left behind.
+struct RunResult {
+  int exitCode = -1;
+  std::string console;
+};
+
+// Runs the built quillery binary in `workDir` with `args` (options, input,
+// output), standard input empty.
+RunResult runBinary(const std::filesystem::path& workDir,
+                    const std::vector<std::string>& args);
+
+}  // namespace quillery::testing
