@@ -37,8 +37,8 @@ class MemoryFileAccess : public FileAccess {
     files[normalizePath(path)] = std::move(contents);
   }
 
-  bool readFile(const std::string& path, bool ignoreCase,
-                std::string& contents, std::string& identity) override {
+  bool readFile(const std::string& path, bool ignoreCase, std::string& contents,
+                std::string& identity) override {
     std::string key = normalizePath(path);
     auto file = files.find(key);
     if (file == files.end() && ignoreCase && matchIgnoringCase(key)) {

@@ -97,8 +97,12 @@ bool parseOptions(const std::vector<std::string>& args, RunOptions& options,
 class Run {
  public:
   Run(const std::vector<std::string>& args, FileAccess& files,
-      std::istream& input, std::ostream& console)
-      : args(args), files(files), input(input), console(console) {}
+      std::istream& input, std::ostream& console, const Passes& passes)
+      : args(args),
+        files(files),
+        input(input),
+        console(console),
+        passes(passes) {}
 
   int execute();
 
@@ -118,6 +122,7 @@ class Run {
   FileAccess& files;
   std::istream& input;
   std::ostream& console;
+  const Passes& passes;
 };
 
 int Run::execute() {
@@ -160,12 +165,13 @@ int Run::process(const RunOptions& options, const SearchPathList& searchPaths) {
             << searchPaths.listText() << std::endl;
     console << (options.keyColor < 0 ? "\nExpanding Rect primitives\n"
                                      : "\nExpanding key-colored primitives\n");
-    expandPrimitives(model, searchPaths, options.keyColor, files, console);
+    passes.expandPrimitives(model, searchPaths, options.keyColor, files,
+                            console);
     console << std::endl;
   }
   if (options.splitQuadsEnabled) {
     console << "\nSplitting quads\n";
-    splitQuads(model, options.keyColor, options.manageCondLines);
+    passes.splitQuads(model, options.keyColor, options.manageCondLines);
     console << std::endl;
   }
   if (options.uncolorEnabled) {
@@ -192,9 +198,12 @@ int Run::process(const RunOptions& options, const SearchPathList& searchPaths) {
 
 }  // namespace
 
+Passes defaultPasses() { return Passes{&expandPrimitives, &splitQuads}; }
+
 int runQuillery(const std::vector<std::string>& args, FileAccess& files,
-                std::istream& input, std::ostream& console) {
-  return Run(args, files, input, console).execute();
+                std::istream& input, std::ostream& console,
+                const Passes& passes) {
+  return Run(args, files, input, console, passes).execute();
 }
 
 }  // namespace quillery

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "model/file_access.h"
+#include "model/model.h"
+#include "model/search_path_list.h"
 
 namespace quillery {
 
@@ -15,10 +17,24 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;
 inline constexpr int kExitFileError = 2;
 
+// The two passes whose work grows with the model, as the run sequence calls
+// them. The tool uses its indexed and cached passes; tests and benchmarks
+// can put the plain reference algorithms in their place.
+struct Passes {
+  void (*expandPrimitives)(Model& model, const SearchPathList& searchPaths,
+                           int keyColor, FileAccess& files,
+                           std::ostream& console);
+  void (*splitQuads)(Model& model, int keyColor, bool manageCondLines);
+};
+
+// The tool's own passes.
+Passes defaultPasses();
+
 // Runs the tool on `args` (the program name first, then options, the input
 // file and the output file), printing on `console` and waiting for one
 // character of `input` at the end. Returns the exit code.
 int runQuillery(const std::vector<std::string>& args, FileAccess& files,
-                std::istream& input, std::ostream& console);
+                std::istream& input, std::ostream& console,
+                const Passes& passes = defaultPasses());
 
 }  // namespace quillery

@@ -144,10 +144,8 @@ bool matchIgnoringCase(
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = host.find('/', start);
-    const std::string_view component =
-        std::string_view(host).substr(start, end == std::string::npos
-                                                 ? std::string::npos
-                                                 : end - start);
+    const std::string_view component = std::string_view(host).substr(
+        start, end == std::string::npos ? std::string::npos : end - start);
     if (component.empty() || component == "." || component == "..") {
       if (!first) path += '/';
       path += component;
@@ -346,8 +344,8 @@ std::unique_ptr<OutputFile> DiskFileAccess::createOutput(
 
   // The temporary file lives beside the target so that the final rename
   // stays on one file system and is atomic.
-  std::string tempPath = (directory == "/" ? std::string() : directory) +
-                         "/." + baseName + ".XXXXXX";
+  std::string tempPath = (directory == "/" ? std::string() : directory) + "/." +
+                         baseName + ".XXXXXX";
   const int fd = ::mkstemp(tempPath.data());
   if (fd < 0) return nullptr;
   const mode_t mode =

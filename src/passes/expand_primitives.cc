@@ -1,40 +1,203 @@
-// Primitive expansion, reading each selected file as its reference is met.
+// Primitive expansion. Each subfile is looked up and parsed once per run;
+// every later reference to the same name places copies of the parsed lines,
+// which gives exactly the elements a fresh read would give.
 #include "passes/expand_primitives.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "elements/comment_line.h"
+#include "elements/cond_line.h"
 #include "elements/deleted_element.h"
+#include "elements/edge_line.h"
+#include "elements/quad.h"
 #include "elements/subfile_ref.h"
+#include "elements/triangle.h"
 #include "model/line_reader.h"
 
 namespace quillery {
 
 namespace {
 
-// One link of the chains of files that elements were inlined from: the
-// file's identity and the link of the file that referenced it (-1 for the
-// input file).
-struct ChainLink {
-  int parent;
-  std::string identity;
+// A subfile as found through the search directories: its identity and its
+// lines parsed, each with the line type and, for comments, the BFC code.
+struct ParsedSubfile {
+  bool found = false;
+  int fileId = -1;
+  struct Line {
+    int type;
+    int metaCode;
+    std::unique_ptr<Element> element;
+  };
+  std::vector<Line> lines;
 };
 
-bool chainHolds(const std::vector<ChainLink>& chains, int link,
-                const std::string& identity) {
-  for (; link >= 0; link = chains[static_cast<std::size_t>(link)].parent) {
-    if (chains[static_cast<std::size_t>(link)].identity == identity) {
-      return true;
-    }
-  }
-  return false;
-}
+// One link of the chains of files that references were read from: the file
+// and the link of the file that referenced it (-1 for the input file).
+struct ChainLink {
+  int parent;
+  int fileId;
+};
 
 bool isInvertNext(const Element& element) {
   return element.typeCode() == kCommentType &&
          static_cast<const CommentLine&>(element).metaCode() ==
              kMetaInvertNext;
+}
+
+// A new element equal to a freshly parsed `prototype` of line type `type`.
+std::unique_ptr<Element> copyOf(int type, const Element& prototype) {
+  switch (type) {
+    case kCommentType:
+      return std::make_unique<CommentLine>(
+          static_cast<const CommentLine&>(prototype).text);
+    case kSubfileType:
+      return std::make_unique<SubfileRef>(
+          static_cast<const SubfileRef&>(prototype));
+    case kEdgeType:
+      return std::make_unique<EdgeLine>(
+          static_cast<const EdgeLine&>(prototype));
+    case kTriangleType:
+      return std::make_unique<Triangle>(
+          static_cast<const Triangle&>(prototype));
+    case kQuadType:
+      return std::make_unique<Quad>(static_cast<const Quad&>(prototype));
+    default: {
+      const auto& line = static_cast<const CondLine&>(prototype);
+      return std::make_unique<CondLine>(line.p1, line.p2, line.p3, line.p4,
+                                        line.color);
+    }
+  }
+}
+
+class Expansion {
+ public:
+  Expansion(Model& model, const SearchPathList& searchPaths, int keyColor,
+            FileAccess& files)
+      : model(model),
+        searchPaths(searchPaths),
+        keyColor(keyColor),
+        files(files) {
+    chains.push_back(ChainLink{-1, fileIdOf(model.sourceIdentity)});
+  }
+
+  void run(std::ostream& console);
+
+ private:
+  int fileIdOf(const std::string& identity) {
+    auto [it, added] =
+        fileIds.try_emplace(identity, static_cast<int>(fileIds.size()));
+    return it->second;
+  }
+  bool chainHolds(int link, int fileId) const {
+    for (; link >= 0; link = chains[static_cast<std::size_t>(link)].parent) {
+      if (chains[static_cast<std::size_t>(link)].fileId == fileId) return true;
+    }
+    return false;
+  }
+  const ParsedSubfile& subfile(const std::string& fileName);
+  void inline_(const ParsedSubfile& file, const SubfileRef& ref, int invert,
+               int reversal, int chain);
+
+  Model& model;
+  const SearchPathList& searchPaths;
+  int keyColor;
+  FileAccess& files;
+  int state = kWindingNone;
+  long long counts[6] = {0, 0, 0, 0, 0, 0};
+  std::vector<ChainLink> chains;
+  std::unordered_map<std::string, int> fileIds;
+  std::unordered_map<std::string, ParsedSubfile> subfiles;
+};
+
+const ParsedSubfile& Expansion::subfile(const std::string& fileName) {
+  auto [it, added] = subfiles.try_emplace(fileName);
+  ParsedSubfile& parsed = it->second;
+  if (!added) return parsed;
+  std::string text;
+  std::string identity;
+  if (!searchPaths.openSubfile(files, fileName, text, identity)) return parsed;
+  parsed.found = true;
+  parsed.fileId = fileIdOf(identity);
+  forEachElementLine(text, [&parsed](int type, std::string_view line) {
+    std::unique_ptr<Element> element = makeElement(type, line);
+    int code = type == kCommentType
+                   ? static_cast<const CommentLine&>(*element).metaCode()
+                   : kMetaNone;
+    parsed.lines.push_back(ParsedSubfile::Line{type, code, std::move(element)});
+  });
+  return parsed;
+}
+
+void Expansion::run(std::ostream& console) {
+  for (std::size_t index = 0; index < model.size(); ++index) {
+    if (model.at(index).typeCode() != kSubfileType) continue;
+    const SubfileRef& ref = static_cast<const SubfileRef&>(model.at(index));
+    bool selected = keyColor >= 0 ? ref.getColor() == keyColor
+                                  : isRectName(ref.fileName);
+    if (!selected) continue;
+    const ParsedSubfile& file = subfile(ref.fileName);
+    if (!file.found) continue;
+    if (chainHolds(ref.sourceChain, file.fileId)) {
+      console << "Circular reference to " << ref.fileName << " not expanded"
+              << std::endl;
+      continue;
+    }
+    bool afterInvertNext = index > 0 && isInvertNext(model.at(index - 1));
+    int invert = afterInvertNext ? -ref.winding : ref.winding;
+    int reversal = ref.matrix.determinant() < 0.0 ? -invert : invert;
+    int chain = static_cast<int>(chains.size());
+    chains.push_back(ChainLink{ref.sourceChain, file.fileId});
+    inline_(file, ref, invert, reversal, chain);
+    model.remove(index);
+    if (afterInvertNext) model.remove(index - 1);
+  }
+
+  console << "\nInlined from subfiles:\n";
+  console << counts[kEdgeType] << " Edge lines" << std::endl;
+  console << counts[kCondLineType] << " Conditional lines" << std::endl;
+  console << counts[kTriangleType] << " Triangles" << std::endl;
+  console << counts[kQuadType] << " Quads" << std::endl;
+}
+
+void Expansion::inline_(const ParsedSubfile& file, const SubfileRef& ref,
+                        int invert, int reversal, int chain) {
+  // The reference stays in its slot until every line is placed; copies of
+  // its placement keep them independent of the list growing.
+  const Matrix matrix = ref.matrix;
+  const Vector position(ref.position);
+  const int parentColor = ref.getColor();
+  for (const ParsedSubfile::Line& line : file.lines) {
+    std::unique_ptr<Element> element;
+    if (line.type == kCommentType) {
+      if (line.metaCode == kMetaCertifyCcw) state = kWindingCcw;
+      if (line.metaCode == kMetaCertifyCw) state = kWindingCw;
+      // Ordinary comments of inlined files are dropped.
+      if (line.metaCode == kMetaNone) {
+        element = std::make_unique<DeletedElement>();
+      } else {
+        element = copyOf(line.type, *line.element);
+      }
+    } else {
+      element = copyOf(line.type, *line.element);
+      if (line.type == kSubfileType) {
+        static_cast<SubfileRef&>(*element).sourceChain = chain;
+      } else {
+        ++counts[line.type];
+        if (reversal == kWindingCw &&
+            (line.type == kTriangleType || line.type == kQuadType)) {
+          element->reverse();
+        }
+      }
+    }
+    element->inserted = true;
+    element->transform(matrix);
+    element->translate(position);
+    if (element->getColor() == kMainColor) element->setColor(parentColor);
+    element->winding = line.type == kSubfileType ? invert : state;
+    model.append(std::move(element));
+  }
 }
 
 }  // namespace
@@ -45,69 +208,7 @@ bool isRectName(std::string_view fileName) {
 
 void expandPrimitives(Model& model, const SearchPathList& searchPaths,
                       int keyColor, FileAccess& files, std::ostream& console) {
-  int state = kWindingNone;
-  long long counts[6] = {0, 0, 0, 0, 0, 0};
-  std::vector<ChainLink> chains{{-1, model.sourceIdentity}};
-
-  for (std::size_t index = 0; index < model.size(); ++index) {
-    if (model.at(index).typeCode() != kSubfileType) continue;
-    const SubfileRef& ref = static_cast<const SubfileRef&>(model.at(index));
-    int parentColor = ref.getColor();
-    bool selected =
-        keyColor >= 0 ? parentColor == keyColor : isRectName(ref.fileName);
-    if (!selected) continue;
-    std::string text;
-    std::string identity;
-    if (!searchPaths.openSubfile(files, ref.fileName, text, identity)) {
-      continue;
-    }
-    if (chainHolds(chains, ref.sourceChain, identity)) {
-      console << "Circular reference to " << ref.fileName << " not expanded"
-              << std::endl;
-      continue;
-    }
-    bool afterInvertNext = index > 0 && isInvertNext(model.at(index - 1));
-    int invert = afterInvertNext ? -ref.winding : ref.winding;
-    int reversal = ref.matrix.determinant() < 0.0 ? -invert : invert;
-    const Matrix matrix = ref.matrix;
-    const Vector position(ref.position);
-    int chain = static_cast<int>(chains.size());
-    chains.push_back({ref.sourceChain, identity});
-
-    forEachElementLine(text, [&](int type, std::string_view line) {
-      std::unique_ptr<Element> element = makeElement(type, line);
-      if (type == kCommentType) {
-        int code = static_cast<const CommentLine&>(*element).metaCode();
-        if (code == kMetaCertifyCcw) state = kWindingCcw;
-        if (code == kMetaCertifyCw) state = kWindingCw;
-        // Ordinary comments of inlined files are dropped.
-        if (code == kMetaNone) element = std::make_unique<DeletedElement>();
-      } else if (type == kSubfileType) {
-        static_cast<SubfileRef&>(*element).sourceChain = chain;
-      } else {
-        ++counts[type];
-        if (reversal == kWindingCw &&
-            (type == kTriangleType || type == kQuadType)) {
-          element->reverse();
-        }
-      }
-      element->inserted = true;
-      element->transform(matrix);
-      element->translate(position);
-      if (element->getColor() == kMainColor) element->setColor(parentColor);
-      element->winding = type == kSubfileType ? invert : state;
-      model.append(std::move(element));
-    });
-
-    model.remove(index);
-    if (afterInvertNext) model.remove(index - 1);
-  }
-
-  console << "\nInlined from subfiles:\n";
-  console << counts[kEdgeType] << " Edge lines" << std::endl;
-  console << counts[kCondLineType] << " Conditional lines" << std::endl;
-  console << counts[kTriangleType] << " Triangles" << std::endl;
-  console << counts[kQuadType] << " Quads" << std::endl;
+  Expansion(model, searchPaths, keyColor, files).run(console);
 }
 
 }  // namespace quillery

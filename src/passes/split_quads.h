@@ -2,9 +2,13 @@
 // diagonal, with the conditional lines around it kept consistent.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "elements/edge_line.h"
 #include "elements/quad.h"
 #include "model/model.h"
+#include "passes/spatial_index.h"
 
 namespace quillery {
 
@@ -29,5 +33,33 @@ void removeCondLinesOn(Model& model, const Quad& quad);
 // fold of at least 0.1 degrees and below 90; a surface at 90 or more is
 // passed over for a later one.
 void addCondLinesAlong(Model& model, Element& triangle);
+
+// The splitting pass over one model, with the surfaces and conditional
+// lines of the list filed by their points so that each neighbour search
+// looks only at entries near the edge instead of scanning the whole list.
+// The search still takes candidates in list order and applies the exact
+// edge and angle tests, so the result is that of a full scan.
+class QuadSplitter {
+ public:
+  // Files every surface and conditional line of `model`.
+  explicit QuadSplitter(Model& model);
+
+  void splitQuads(int keyColor, bool manageCondLines);
+  void removeCondLinesOn(const Quad& quad);
+  void addCondLinesAlong(Element& triangle);
+
+ private:
+  // Appends `element` to the model and files it.
+  void append(std::unique_ptr<Element> element);
+  // Puts `element` at `position` and files it.
+  void replace(std::size_t position, std::unique_ptr<Element> element);
+  void file(std::size_t position);
+
+  Model& model;
+  // Surfaces by each vertex; conditional lines by their first end point.
+  SpatialIndex surfaces;
+  SpatialIndex condLines;
+  std::vector<std::uint32_t> candidates;
+};
 
 }  // namespace quillery

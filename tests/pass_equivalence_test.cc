@@ -1,0 +1,233 @@
+// The tool's indexed and cached passes against the plain full-scan
+// reference: random models must come out byte for byte the same, console
+// output included.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "memory_file_access.h"
+#include "model/model.h"
+#include "passes/expand_primitives.h"
+#include "passes/split_quads.h"
+#include "reference/reference_passes.h"
+
+namespace quillery {
+namespace {
+
+// Builds random LDraw text designed to stress the neighbour search: quads
+// and triangles over a coarse lattice so that sides are shared, corners
+// jittered by amounts just inside and just outside the coincidence
+// tolerance, folds of every size (flat, below 0.1 degrees, exactly 90),
+// duplicated surfaces, conditional lines on sides and on diagonals, and the
+// odd NaN or infinite coordinate.
+class RandomModel {
+ public:
+  explicit RandomModel(unsigned seed) : random(seed) {}
+
+  std::string text(int cells) {
+    std::ostringstream out;
+    out << "0 random model\n";
+    if (chance(0.5)) out << "0 BFC CERTIFY " << (chance(0.5) ? "CW" : "CCW") << "\n";
+    for (int k = 0; k < cells; ++k) {
+      int i = pick(0, 5);
+      int j = pick(0, 5);
+      std::string a = vertex(i, j);
+      std::string b = vertex(i + 1, j);
+      std::string c = vertex(i + 1, j + 1);
+      std::string d = vertex(i, j + 1);
+      int color = chance(0.7) ? 16 : 4;
+      switch (pick(0, 9)) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+          out << "4 " << color << " " << a << " " << b << " " << c << " " << d
+              << "\n";
+          break;
+        case 4:
+          out << "3 " << color << " " << a << " " << b << " " << c << "\n";
+          break;
+        case 5:
+          out << "5 24 " << a << " " << b << " " << c << " " << d << "\n";
+          break;
+        case 6:
+          out << "5 24 " << c << " " << a << " " << b << " " << d << "\n";
+          break;
+        case 7:
+          out << "2 24 " << a << " " << b << "\n";
+          break;
+        case 8: {
+          // An upright wall on a lattice side: folds of exactly 90 degrees.
+          out << "4 " << color << " " << a << " " << b << " " << lift(b)
+              << " " << lift(a) << "\n";
+          break;
+        }
+        default:
+          out << "4 " << color << " " << d << " " << c << " " << b << " " << a
+              << "\n";
+          break;
+      }
+    }
+    return out.str();
+  }
+
+ private:
+  bool chance(double p) { return std::uniform_real_distribution<>(0, 1)(random) < p; }
+  int pick(int low, int high) {
+    return std::uniform_int_distribution<>(low, high)(random);
+  }
+
+  double jitter() {
+    static const double kOffsets[] = {0, 0, 0, 0, 0.0005, -0.0005, 0.001,
+                                      -0.001, 0.0011, -0.0011, 0.003};
+    return kOffsets[pick(0, 10)];
+  }
+
+  double height(int i, int j) {
+    // A gentle height field with a few sharp folds and tiny bends.
+    static const double kBends[] = {0, 0, 0.001, 0.05, 1, 3, 10};
+    return (i * 7 + j * 3) % 5 * kBends[(i + 2 * j) % 7];
+  }
+
+  std::string number(double value) {
+    if (chance(0.002)) return "nan";
+    if (chance(0.001)) return "-inf";
+    std::ostringstream text;
+    text.precision(9);
+    text << value;
+    return text.str();
+  }
+
+  std::string vertex(int i, int j) {
+    return number(i * 10 + jitter()) + " " + number(height(i, j) + jitter()) +
+           " " + number(j * 10 + jitter());
+  }
+
+  std::string lift(const std::string& vertex) {
+    std::istringstream in(vertex);
+    std::string x, y, z;
+    in >> x >> y >> z;
+    return x + " " + number(std::atof(y.c_str()) - 10) + " " + z;
+  }
+
+  std::mt19937 random;
+};
+
+struct RunOutput {
+  std::string file;
+  std::string console;
+};
+
+using SplitFunction = void (*)(Model&, int, bool);
+
+RunOutput splitAndWrite(const std::string& text, SplitFunction split,
+                        int keyColor, bool manageCondLines) {
+  Model model;
+  int counts[6] = {0, 0, 0, 0, 0, 0};
+  model.readText(text, counts);
+  split(model, keyColor, manageCondLines);
+  MemoryFileAccess files;
+  std::ostringstream console;
+  EXPECT_EQ(model.writeFile("out.dat", false, files, console),
+            Model::WriteResult::kWritten);
+  return {files.outputs["out.dat"], console.str()};
+}
+
+TEST(PassEquivalenceTest, IndexedSplittingMatchesFullScans) {
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    RandomModel generator(seed);
+    std::string text = generator.text(10 + static_cast<int>(seed % 60));
+    for (int keyColor : {-1, 4}) {
+      for (bool manage : {true, false}) {
+        SCOPED_TRACE("seed " + std::to_string(seed) + " key " +
+                     std::to_string(keyColor) + (manage ? "" : " -c"));
+        RunOutput fast = splitAndWrite(text, &splitQuads, keyColor, manage);
+        RunOutput simple =
+            splitAndWrite(text, &reference::splitQuads, keyColor, manage);
+        ASSERT_EQ(fast.file, simple.file) << text;
+        ASSERT_EQ(fast.console, simple.console);
+      }
+    }
+  }
+}
+
+// A small library whose files reference each other: nested placements,
+// mirrorings, INVERTNEXT, certification changes, a cycle, a file that is
+// missing and names that only differ in letter case.
+void addLibrary(MemoryFileAccess& files) {
+  files.addFile("p/rect.dat",
+                "0 BFC CERTIFY CCW\n2 24 1 0 1 -1 0 1\n"
+                "4 16 -1 0 1 -1 0 -1 1 0 -1 1 0 1\n5 24 1 0 1 -1 0 1 0 1 0 0 -1 0\n");
+  files.addFile("p/rect2p.dat",
+                "0 comment\n0 BFC CERTIFY CW\n3 16 0 0 0 1 0 0 0 0 1\n"
+                "1 16 0 0 0 1 0 0 0 1 0 0 0 1 recte4.dat\n");
+  files.addFile("p/recte4.dat", "2 24 1 0 1 -1 0 1\n");
+  files.addFile("sub.dat",
+                "0 BFC INVERTNEXT\n1 16 1 2 3 -1 0 0 0 1 0 0 0 1 rect.dat\n"
+                "1 4 0 0 0 1 0 0 0 1 0 0 0 1 leaf.dat\n"
+                "1 16 0 0 0 0 0 1 0 1 0 1 0 0 loop.dat\n"
+                "4 16 0 0 0 1 0 0 1 1 0 0 1 0\n");
+  files.addFile("leaf.dat", "3 16 0 0 0 2 0 0 0 0 2\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat\n");
+  files.addFile("loop.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat\n2 16 0 0 0 1 1 1\n");
+}
+
+RunOutput expandAndWrite(const std::string& text, bool fast, int keyColor) {
+  MemoryFileAccess files;
+  addLibrary(files);
+  files.addFile("in.dat", text);
+  Model model;
+  std::ostringstream console;
+  EXPECT_TRUE(model.readFile("in.dat", files, console));
+  SearchPathList paths;
+  for (const char* directory : {".\\", ".\\p\\", ".\\s\\"}) {
+    paths.addDirectory(directory);
+  }
+  if (fast) {
+    expandPrimitives(model, paths, keyColor, files, console);
+    splitQuads(model, keyColor, true);
+  } else {
+    reference::expandPrimitives(model, paths, keyColor, files, console);
+    reference::splitQuads(model, keyColor, true);
+  }
+  EXPECT_EQ(model.writeFile("out.dat", true, files, console),
+            Model::WriteResult::kWritten);
+  return {files.outputs["out.dat"], console.str()};
+}
+
+TEST(PassEquivalenceTest, CachedExpansionMatchesReadingEveryTime) {
+  static const char* kNames[] = {"rect.dat", "rect2p.dat", "Rect.dat",
+                                 "recte4.dat", "sub.dat", "leaf.dat",
+                                 "loop.dat", "missing.dat", "in.dat"};
+  static const int kColors[] = {16, 4, 1, 16};
+  std::mt19937 random(7);
+  auto pick = [&random](int high) {
+    return std::uniform_int_distribution<>(0, high)(random);
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::ostringstream text;
+    if (pick(1) == 0) text << "0 BFC CERTIFY CCW\n";
+    for (int k = 0; k < 1 + pick(8); ++k) {
+      if (pick(3) == 0) text << "0 BFC INVERTNEXT\n";
+      double scale = pick(2) == 0 ? -2 : 3;
+      text << "1 " << kColors[pick(3)] << " " << pick(20) << " 0 " << pick(20)
+           << " " << scale << " 0 0 0 1 0 0 0 1 " << kNames[pick(8)] << "\n";
+      if (pick(2) == 0) text << "4 16 0 0 0 1 0 0 1 0 1 0 0 1\n";
+    }
+    std::string input = text.str();
+    for (int keyColor : {-1, 16, 4}) {
+      SCOPED_TRACE("round " + std::to_string(round) + " key " +
+                   std::to_string(keyColor));
+      RunOutput fast = expandAndWrite(input, true, keyColor);
+      RunOutput simple = expandAndWrite(input, false, keyColor);
+      ASSERT_EQ(fast.file, simple.file) << input;
+      ASSERT_EQ(fast.console, simple.console) << input;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillery
