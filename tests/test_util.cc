@@ -2,10 +2,12 @@
 #include "test_util.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -56,8 +58,12 @@ void writeBytes(const fs::path& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-RunResult runBinary(const fs::path& workDir,
-                    const std::vector<std::string>& args) {
+namespace {
+
+// Runs the binary; `limitResource` >= 0 sets that limit in the child first.
+RunResult runChild(const fs::path& workDir,
+                   const std::vector<std::string>& args, int limitResource,
+                   rlim_t limit) {
   RunResult result;
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return result;
@@ -69,6 +75,11 @@ RunResult runBinary(const fs::path& workDir,
     int devNull = open("/dev/null", O_RDONLY);
     dup2(devNull, STDIN_FILENO);
     if (chdir(workDir.c_str()) != 0) _exit(127);
+    if (limitResource >= 0) {
+      const rlimit bound = {limit, limit};
+      if (setrlimit(limitResource, &bound) != 0) _exit(127);
+      signal(SIGXFSZ, SIG_IGN);
+    }
     std::vector<char*> argv;
     std::string program = QUILLERY_BINARY;
     argv.push_back(program.data());
@@ -89,6 +100,19 @@ RunResult runBinary(const fs::path& workDir,
   waitpid(child, &status, 0);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+}  // namespace
+
+RunResult runBinary(const fs::path& workDir,
+                    const std::vector<std::string>& args) {
+  return runChild(workDir, args, -1, 0);
+}
+
+RunResult runBinaryWithLimit(const fs::path& workDir,
+                             const std::vector<std::string>& args,
+                             int resource, unsigned long long limit) {
+  return runChild(workDir, args, resource, static_cast<rlim_t>(limit));
 }
 
 }  // namespace quillery::testing

@@ -41,4 +41,12 @@ struct RunResult {
 RunResult runBinary(const std::filesystem::path& workDir,
                     const std::vector<std::string>& args);
 
+// runBinary with one resource limit set in the tool's process, as
+// setrlimit(resource, {limit, limit}) does (RLIMIT_AS, RLIMIT_FSIZE, ...).
+// SIGXFSZ is ignored there, so a write past RLIMIT_FSIZE fails with an
+// error the tool sees instead of killing it.
+RunResult runBinaryWithLimit(const std::filesystem::path& workDir,
+                             const std::vector<std::string>& args,
+                             int resource, unsigned long long limit);
+
 }  // namespace quillery::testing

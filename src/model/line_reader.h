@@ -28,10 +28,13 @@ void forEachElementLine(std::string_view text, OnLine&& onLine) {
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
+    bool endedByLineFeed = end != std::string_view::npos;
+    if (!endedByLineFeed) end = text.size();
     std::string_view line = text.substr(start, end - start);
     start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (endedByLineFeed && !line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+    }
     if (line.empty()) continue;
     int type = lineType(line);
     if (type >= 0) onLine(type, line);

@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <initializer_list>
 #include <sstream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "elements/edge_line.h"
@@ -34,7 +32,7 @@ constexpr const char* kCondOnShared =
     "5 24 10 0 0 10 0 10 0 0 0 27.32051 -10 0";
 
 // A kite whose p1-p3 split bends 5 degrees (the p2-p4 split bends 10):
-// p4 lies 1.75 above the plane y = 0 of the other three corners.
+// p4 lies 1.75 off the plane y = 0 of the other three corners.
 constexpr const char* kKite = "4 16 0 0 0 10 0 -20 20 0 0 10 1.75 20";
 
 class SplitQuadsTest : public ::testing::Test {
@@ -72,9 +70,9 @@ class SplitQuadsTest : public ::testing::Test {
   }
 };
 
-TEST_F(SplitQuadsTest, WritesWorkedExampleLineByLine) {
-  Lines output = split({"0 Two quads folded at 30 degrees", kQuadA,
-                        kCondOnShared, kQuadB});
+TEST_F(SplitQuadsTest, RewritesFoldedPairWithOneLineOnSharedSide) {
+  Lines output = split(
+      {"0 Two quads folded at 30 degrees", kQuadA, kCondOnShared, kQuadB});
   EXPECT_EQ(output, (Lines{
                         "0 Two quads folded at 30 degrees",
                         "3 1 0 0 0 10 0 0 10 0 10",
@@ -92,17 +90,21 @@ TEST_F(SplitQuadsTest, AddsCondLineWhereQuadsFoldByAtLeastATenthOfADegree) {
     Lines expected;
   };
   const Case cases[] = {
-      {"30 degrees", kQuadB,
+      {"30 degrees",
+       kQuadB,
        {"3 1 0 0 0 10 0 0 10 0 10", "3 4 10 0 10 10 0 0 27.32051 -10 0",
         "3 1 10 0 10 0 0 10 0 0 0", "5 24 10 0 10 10 0 0 27.32051 -10 0 0 0 0",
         "3 4 27.32051 -10 0 27.32051 -10 10 10 0 10"}},
-      {"0.2 degrees", "4 4 10 0 10 10 0 0 1010 -3.490667 0 1010 -3.490667 10",
+      {"0.2 degrees",
+       "4 4 10 0 10 10 0 0 1010 -3.490667 0 1010 -3.490667 10",
        {"3 1 0 0 0 10 0 0 10 0 10", "3 4 10 0 10 10 0 0 1010 -3.490667 0",
-        "3 1 10 0 10 0 0 10 0 0 0", "5 24 10 0 10 10 0 0 1010 -3.490667 0 0 0 0",
+        "3 1 10 0 10 0 0 10 0 0 0",
+        "5 24 10 0 10 10 0 0 1010 -3.490667 0 0 0 0",
         "3 4 1010 -3.490667 0 1010 -3.490667 10 10 0 10"}},
       // Below the limit the shared side keeps no line at all, not even the
       // one the input had there.
-      {"0.05 degrees", "4 4 10 0 10 10 0 0 1010 -0.8726646 0 1010 -0.8726646 10",
+      {"0.05 degrees",
+       "4 4 10 0 10 10 0 0 1010 -0.8726646 0 1010 -0.8726646 10",
        {"3 1 0 0 0 10 0 0 10 0 10", "3 4 10 0 10 10 0 0 1010 -0.8726646 0",
         "3 1 10 0 10 0 0 10 0 0 0",
         "3 4 1010 -0.8726646 0 1010 -0.8726646 10 10 0 10"}},
@@ -120,14 +122,17 @@ TEST_F(SplitQuadsTest, AppendsDiagonalCondLineBeforeSecondTriangleOfBentQuad) {
     Lines expected;
   };
   const Case cases[] = {
-      {"bent 5 degrees along p1-p3", kKite,
+      {"bent 5 degrees along p1-p3",
+       kKite,
        {"3 16 0 0 0 10 0 -20 20 0 0", "5 24 0 0 0 20 0 0 10 0 -20 10 1.75 20",
         "3 16 20 0 0 10 1.75 20 0 0 0"}},
-      {"bent 5 degrees along p2-p4", "4 16 -20 0 0 0 0 -10 20 1.75 0 0 0 10",
+      {"bent 5 degrees along p2-p4",
+       "4 16 -20 0 0 0 0 -10 20 1.75 0 0 0 10",
        {"3 16 0 0 -10 20 1.75 0 0 0 10",
         "5 24 0 0 -10 0 0 10 -20 0 0 20 1.75 0",
         "3 16 0 0 10 -20 0 0 0 0 -10"}},
-      {"bent 0.05 degrees", "4 16 0 0 0 10 0 -20 20 0 0 10 0.01745 20",
+      {"bent 0.05 degrees",
+       "4 16 0 0 0 10 0 -20 20 0 0 10 0.01745 20",
        {"3 16 0 0 0 10 0 -20 20 0 0", "3 16 20 0 0 10 0.01745 20 0 0 0"}},
   };
   for (const Case& c : cases) {
@@ -166,6 +171,11 @@ TEST_F(SplitQuadsTest, SplitsOnlyQuadsOfKeyColor) {
                                  "5 24 10 0 10 10 0 0 27.32051 -10 0 0 0 0",
                                  "3 4 27.32051 -10 0 27.32051 -10 10 10 0 10",
                              }));
+  // Colour 0 is a key colour like any other.
+  EXPECT_EQ(
+      split({"4 0 0 0 0 1 0 0 1 0 1 0 0 1", "4 1 5 0 0 6 0 0 6 0 1 5 0 1"}, 0),
+      (Lines{"3 0 0 0 0 1 0 0 1 0 1", "4 1 5 0 0 6 0 0 6 0 1 5 0 1",
+             "3 0 1 0 1 0 0 1 0 0 0"}));
 }
 
 TEST_F(SplitQuadsTest, PassesOverNeighbourAtNinetyDegrees) {
@@ -179,8 +189,7 @@ TEST_F(SplitQuadsTest, PassesOverNeighbourAtNinetyDegrees) {
   // The premises: the angles evaluate to exactly 90, about 30 and 0.
   ASSERT_EQ(std::fabs(first.angleAcross(Triangle(upright), side)), 90.0);
   ASSERT_EQ(bendAngle(first, Triangle(upright)), 90.0);
-  ASSERT_NEAR(std::fabs(first.angleAcross(Triangle(folded), side)), 30.0,
-              1e-4);
+  ASSERT_NEAR(std::fabs(first.angleAcross(Triangle(folded), side)), 30.0, 1e-4);
   ASSERT_EQ(bendAngle(first, Triangle(flat)), 0.0);
 
   const char* quad = "4 16 0 0 0 10 0 0 10 0 10 0 0 10";
@@ -220,8 +229,8 @@ TEST_F(SplitQuadsTest, RemovesCondLinesOnSidesOnly) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     // The whole list is searched, before the quad as well as after it.
-    Lines expected = c.kept ? Lines{first, c.cond, second}
-                            : Lines{first, second};
+    Lines expected =
+        c.kept ? Lines{first, c.cond, second} : Lines{first, second};
     EXPECT_EQ(split({quad, c.cond}), expected);
     expected = c.kept ? Lines{c.cond, first, second} : Lines{first, second};
     EXPECT_EQ(split({c.cond, quad}), expected);
@@ -236,7 +245,8 @@ TEST_F(SplitQuadsTest, KeepsInputCondLineOnBentDiagonalBesideTheNewOne) {
                    "3 16 20 0 0 10 1.75 20 0 0 0"}));
 }
 
-TEST_F(SplitQuadsTest, AppendsPerQuadFirstLinesSecondLinesDiagonalThenTriangle) {
+TEST_F(SplitQuadsTest,
+       AppendsPerQuadFirstLinesSecondLinesDiagonalThenTriangle) {
   // The kite has neighbours on the side p3-p4 of its second triangle
   // (listed first) and on the side p1-p2 of its first triangle; the flat
   // square far away has one on the side q3-q4 of its second triangle.
@@ -244,8 +254,8 @@ TEST_F(SplitQuadsTest, AppendsPerQuadFirstLinesSecondLinesDiagonalThenTriangle) 
   const char* nextToFirst = "3 6 10 0 -20 0 0 0 0 -10 -20";
   const char* square = "4 2 100 0 0 110 0 0 110 0 10 100 0 10";
   const char* nextToSquare = "3 7 100 0 10 110 0 10 105 -10 20";
-  Lines output = split({"0 Order", nextToSecond, kKite, square, nextToFirst,
-                        nextToSquare});
+  Lines output = split(
+      {"0 Order", nextToSecond, kKite, square, nextToFirst, nextToSquare});
   EXPECT_EQ(output, (Lines{
                         "0 Order",
                         nextToSecond,
