@@ -5,10 +5,13 @@ namespace quillery {
 
 std::string CommentLine::toText() const {
   std::string line;
-  line.reserve(text.size() + 2);
-  line.append("0 ");
-  line.append(text);
+  appendText(line);
   return line;
+}
+
+void CommentLine::appendText(std::string& out) const {
+  out.append("0 ");
+  out.append(text);
 }
 
 int CommentLine::metaCode() const {

@@ -22,6 +22,8 @@ class CommentLine : public Element {
 
   // "0 " followed by the text ("0 " alone for an empty text).
   std::string toText() const override;
+  // Appends the line to `out`, as toText() gives it.
+  void appendText(std::string& out) const;
   int typeCode() const override { return kCommentType; }
 
   // kMetaInvertNext, kMetaCertifyCcw, kMetaCertifyCw or kMetaNone, by plain

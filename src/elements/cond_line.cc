@@ -23,14 +23,17 @@ void CondLine::swapYZ() {
 
 std::string CondLine::toText() const {
   std::string line;
-  line.reserve(96);
-  appendHead(line, kCondLineType);
-  p1.appendText(line);
-  for (const Point* p : {&p2, &p3, &p4}) {
-    line.push_back(' ');
-    p->appendText(line);
-  }
+  appendText(line);
   return line;
+}
+
+void CondLine::appendText(std::string& out) const {
+  appendHead(out, kCondLineType);
+  p1.appendText(out);
+  for (const Point* p : {&p2, &p3, &p4}) {
+    out.push_back(' ');
+    p->appendText(out);
+  }
 }
 
 std::unique_ptr<EdgeLine> CondLine::firstEdge() {

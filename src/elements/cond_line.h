@@ -21,6 +21,8 @@ class CondLine : public ShapeElement {
   void swapXY() override;
   void swapYZ() override;
   std::string toText() const override;
+  // Appends the line to `out`, as toText() gives it.
+  void appendText(std::string& out) const;
   int typeCode() const override { return kCondLineType; }
   // The drawn segment; the control points play no part.
   std::unique_ptr<EdgeLine> firstEdge() override;

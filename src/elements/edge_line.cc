@@ -40,12 +40,15 @@ void EdgeLine::flattenY() {
 
 std::string EdgeLine::toText() const {
   std::string line;
-  line.reserve(48);
-  appendHead(line, kEdgeType);
-  p1.appendText(line);
-  line.push_back(' ');
-  p2.appendText(line);
+  appendText(line);
   return line;
+}
+
+void EdgeLine::appendText(std::string& out) const {
+  appendHead(out, kEdgeType);
+  p1.appendText(out);
+  out.push_back(' ');
+  p2.appendText(out);
 }
 
 std::unique_ptr<EdgeLine> EdgeLine::firstEdge() {

@@ -23,6 +23,8 @@ class EdgeLine : public ShapeElement {
   void swapYZ() override;
   void flattenY() override;
   std::string toText() const override;
+  // Appends the line to `out`, as toText() gives it.
+  void appendText(std::string& out) const;
   int typeCode() const override { return kEdgeType; }
   std::unique_ptr<EdgeLine> firstEdge() override;
   // Both end points strictly on the positive planTurn side.

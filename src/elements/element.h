@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "elements/element_pool.h"
 #include "geometry/matrix.h"
 #include "geometry/point.h"
 #include "geometry/spatial_object.h"
@@ -48,6 +49,15 @@ class Element : public SpatialObject {
   Element(const Element&) = delete;
   Element& operator=(const Element&) = delete;
   ~Element() override;
+
+  // Elements live in the element pool; the virtual destructor hands the
+  // size of the most derived kind back to it.
+  static void* operator new(std::size_t size) {
+    return ElementPool::allocate(size);
+  }
+  static void operator delete(void* memory, std::size_t size) {
+    ElementPool::release(memory, size);
+  }
 
   // 1-4: print does nothing; the coordinate operations do nothing.
   void print() const override;

@@ -67,14 +67,17 @@ void Quad::flattenY() {
 
 std::string Quad::toText() const {
   std::string line;
-  line.reserve(96);
-  appendHead(line, kQuadType);
-  p1.appendText(line);
-  for (const Point* p : {&p2, &p3, &p4}) {
-    line.push_back(' ');
-    p->appendText(line);
-  }
+  appendText(line);
   return line;
+}
+
+void Quad::appendText(std::string& out) const {
+  appendHead(out, kQuadType);
+  p1.appendText(out);
+  for (const Point* p : {&p2, &p3, &p4}) {
+    out.push_back(' ');
+    p->appendText(out);
+  }
 }
 
 std::unique_ptr<EdgeLine> Quad::firstEdge() {

@@ -24,6 +24,8 @@ class Quad : public ShapeElement {
   void swapYZ() override;
   void flattenY() override;
   std::string toText() const override;
+  // Appends the line to `out`, as toText() gives it.
+  void appendText(std::string& out) const;
   int typeCode() const override { return kQuadType; }
   // (p1, p2), (p2, p3), (p3, p4), (p4, p1), then null.
   std::unique_ptr<EdgeLine> firstEdge() override;

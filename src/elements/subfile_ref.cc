@@ -43,14 +43,17 @@ void SubfileRef::flattenY() {
 
 std::string SubfileRef::toText() const {
   std::string line;
-  line.reserve(64 + fileName.size());
-  appendHead(line, kSubfileType);
-  position.appendText(line);
-  line.push_back(' ');
-  matrix.appendText(line);
-  line.push_back(' ');
-  line.append(fileName);
+  appendText(line);
   return line;
+}
+
+void SubfileRef::appendText(std::string& out) const {
+  appendHead(out, kSubfileType);
+  position.appendText(out);
+  out.push_back(' ');
+  matrix.appendText(out);
+  out.push_back(' ');
+  out.append(fileName);
 }
 
 bool SubfileRef::onPositiveSideOf(const EdgeLine& line) const {

@@ -22,6 +22,8 @@ class SubfileRef : public ShapeElement {
   void swapYZ() override;
   void flattenY() override;
   std::string toText() const override;
+  // Appends the line to `out`, as toText() gives it.
+  void appendText(std::string& out) const;
   int typeCode() const override { return kSubfileType; }
   // Strictly positive planTurn of the position against the line.
   bool onPositiveSideOf(const EdgeLine& line) const override;

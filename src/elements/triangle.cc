@@ -61,14 +61,17 @@ void Triangle::flattenY() {
 
 std::string Triangle::toText() const {
   std::string line;
-  line.reserve(72);
-  appendHead(line, kTriangleType);
-  p1.appendText(line);
-  line.push_back(' ');
-  p2.appendText(line);
-  line.push_back(' ');
-  p3.appendText(line);
+  appendText(line);
   return line;
+}
+
+void Triangle::appendText(std::string& out) const {
+  appendHead(out, kTriangleType);
+  p1.appendText(out);
+  out.push_back(' ');
+  p2.appendText(out);
+  out.push_back(' ');
+  p3.appendText(out);
 }
 
 std::unique_ptr<EdgeLine> Triangle::firstEdge() {

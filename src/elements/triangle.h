@@ -22,6 +22,8 @@ class Triangle : public ShapeElement {
   void swapYZ() override;
   void flattenY() override;
   std::string toText() const override;
+  // Appends the line to `out`, as toText() gives it.
+  void appendText(std::string& out) const;
   int typeCode() const override { return kTriangleType; }
   // (p1, p2), then (p2, p3), (p3, p1), then null.
   std::unique_ptr<EdgeLine> firstEdge() override;

@@ -92,9 +92,83 @@ bool scanInt(std::string_view text, std::size_t pos, int& value) {
   return true;
 }
 
+namespace {
+
+// "%.7lg" from the shortest decimal that reads back as `value`, when that
+// has at most seven significant digits: a normal double then lies so close to
+// that decimal that rounding it to seven digits gives the same digits.
+// Returns false when the shortest form is longer.
+bool appendShortNumber(std::string& out, double value) {
+  char buffer[64];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                 std::chars_format::scientific);
+  if (ec != std::errc()) return false;
+  const char* p = buffer;
+  bool negative = *p == '-';
+  if (negative) ++p;
+  char digits[32];
+  int count = 0;
+  for (; p < end && *p != 'e'; ++p) {
+    if (*p == '.') continue;
+    if (count == 7) return false;
+    digits[count++] = *p;
+  }
+  int exponent = 0;
+  const char* exponentText = p + 1;
+  if (*exponentText == '+') ++exponentText;
+  std::from_chars(exponentText, end, exponent);
+  if (negative) out.push_back('-');
+  if (exponent < -4 || exponent >= 7) {
+    out.push_back(digits[0]);
+    if (count > 1) {
+      out.push_back('.');
+      out.append(digits + 1, static_cast<std::size_t>(count - 1));
+    }
+    out.push_back('e');
+    out.push_back(exponent < 0 ? '-' : '+');
+    int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 10) out.push_back('0');
+    char exponentDigits[8];
+    auto [exponentEnd, unused] =
+        std::to_chars(exponentDigits, exponentDigits + 8, magnitude);
+    (void)unused;
+    out.append(exponentDigits, exponentEnd);
+  } else if (exponent < 0) {
+    out.append("0.");
+    out.append(static_cast<std::size_t>(-exponent - 1), '0');
+    out.append(digits, static_cast<std::size_t>(count));
+  } else {
+    int integerDigits = exponent + 1;
+    for (int k = 0; k < integerDigits; ++k) {
+      out.push_back(k < count ? digits[k] : '0');
+    }
+    if (count > integerDigits) {
+      out.push_back('.');
+      out.append(digits + integerDigits,
+                 static_cast<std::size_t>(count - integerDigits));
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 void appendNumber(std::string& out, double value) {
   char buffer[64];
   if (std::isfinite(value)) {
+    // Whole numbers are the most common coordinates of all.
+    if (value == std::trunc(value) && std::fabs(value) < 1e7) {
+      if (value == 0) {
+        out.append(std::signbit(value) ? "-0" : "0");
+        return;
+      }
+      auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer,
+                                     static_cast<long long>(value));
+      (void)ec;
+      out.append(buffer, end);
+      return;
+    }
+    if (std::isnormal(value) && appendShortNumber(out, value)) return;
     // to_chars with a precision is specified to match printf's "%.*g".
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
                                    std::chars_format::general, 7);

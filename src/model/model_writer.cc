@@ -1,9 +1,15 @@
 // The writer: one CRLF-terminated line per element in list order, the
 // back-face-culling clean-up of the certification-aware mode, and the
 // writer's statistics, printed once the file is safely in place.
+#include <algorithm>
 #include <string>
 
 #include "elements/comment_line.h"
+#include "elements/cond_line.h"
+#include "elements/edge_line.h"
+#include "elements/quad.h"
+#include "elements/subfile_ref.h"
+#include "elements/triangle.h"
 #include "model/model.h"
 
 namespace quillery {
@@ -11,6 +17,27 @@ namespace quillery {
 namespace {
 // Lines are collected and handed to the output in blocks of about this size.
 constexpr std::size_t kWriteBlock = 1 << 20;
+
+// Appends the element's line, as toText() gives it, straight into `out`:
+// the line kinds are written without a string of their own.
+void appendLine(const Element& element, int type, std::string& out) {
+  switch (type) {
+    case kCommentType:
+      return static_cast<const CommentLine&>(element).appendText(out);
+    case kSubfileType:
+      return static_cast<const SubfileRef&>(element).appendText(out);
+    case kEdgeType:
+      return static_cast<const EdgeLine&>(element).appendText(out);
+    case kTriangleType:
+      return static_cast<const Triangle&>(element).appendText(out);
+    case kQuadType:
+      return static_cast<const Quad&>(element).appendText(out);
+    case kCondLineType:
+      return static_cast<const CondLine&>(element).appendText(out);
+    default:
+      out.append(element.toText());
+  }
+}
 }  // namespace
 
 Model::WriteResult Model::writeFile(const std::string& fileName,
@@ -27,7 +54,8 @@ Model::WriteResult Model::writeFile(const std::string& fileName,
   bool reversing = false;
   bool ok = true;
   std::string block;
-  block.reserve(kWriteBlock + 4096);
+  // Small models need no whole block.
+  block.reserve(std::min(kWriteBlock, elements.size() * 64) + 4096);
 
   for (std::size_t index = 0; index < elements.size(); ++index) {
     Element& element = *elements[index];
@@ -39,9 +67,9 @@ Model::WriteResult Model::writeFile(const std::string& fileName,
           if (firstCode == kMetaNone) {
             firstCode = code;
           } else if (code == kMetaInvertNext) {
-            bool referenceFollows = index + 1 < elements.size() &&
-                                    elements[index + 1]->typeCode() ==
-                                        kSubfileType;
+            bool referenceFollows =
+                index + 1 < elements.size() &&
+                elements[index + 1]->typeCode() == kSubfileType;
             if (!referenceFollows) {
               reversing = firstCode != kMetaInvertNext;
               remove(index);
@@ -49,18 +77,18 @@ Model::WriteResult Model::writeFile(const std::string& fileName,
             }
           }
         }
-      } else if (reversing &&
-                 (type == kTriangleType || type == kQuadType)) {
+      } else if (reversing && (type == kTriangleType || type == kQuadType)) {
         element.reverse();
       }
     } else if (element.inserted) {
       continue;
     }
-    std::string text = elements[index]->toText();
-    if (text.empty()) continue;
+    std::size_t start = block.size();
+    appendLine(element, type, block);
+    // An element without text (a placeholder) writes no line at all.
+    if (block.size() == start) continue;
     if (type >= kSubfileType && type <= kCondLineType) ++counts[type];
     ++written;
-    block.append(text);
     block.append("\r\n");
     if (block.size() >= kWriteBlock) {
       ok = output->write(block) && ok;

@@ -1,5 +1,5 @@
-// Hash grid with open addressing; each cell heads a singly linked list of
-// entries kept in one array.
+// Hash grid with open addressing; each cell heads a list of its entries,
+// kept in one array.
 #include "passes/spatial_index.h"
 
 #include <cmath>
@@ -8,9 +8,12 @@ namespace quillery {
 
 namespace {
 
-// Cells per unit of length. A power of two, so that scaling a coordinate is
-// exact and two coinciding points land in the same or in adjacent cells.
+// Cells per unit of length. Scaling and shifting a coordinate is monotonic,
+// so two coinciding points land in the same or in adjacent cells.
 constexpr double kCellsPerUnit = 16;
+// Cell boundaries are moved off the round coordinates that models are full
+// of, so that the box around a vertex rarely straddles two cells.
+constexpr double kCellOffset = 0.4142;
 // Half the side of the searched box: twice the coincidence tolerance, a
 // margin for the rounding of the coordinate differences.
 constexpr double kReach = 2 * kCoincidenceTolerance;
@@ -18,7 +21,7 @@ constexpr double kReach = 2 * kCoincidenceTolerance;
 constexpr double kCellLimit = 4611686018427387904.0;  // 2^62
 
 std::int64_t cellNumber(double coordinate) {
-  double scaled = std::floor(coordinate * kCellsPerUnit);
+  double scaled = std::floor(coordinate * kCellsPerUnit + kCellOffset);
   if (!(scaled < kCellLimit)) return static_cast<std::int64_t>(kCellLimit);
   if (!(scaled > -kCellLimit)) return -static_cast<std::int64_t>(kCellLimit);
   return static_cast<std::int64_t>(scaled);
@@ -28,49 +31,88 @@ bool isFinite(const Point& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-std::uint64_t mix(std::int64_t x, std::int64_t y, std::int64_t z) {
+std::uint64_t hashOf(std::int64_t x, std::int64_t y, std::int64_t z) {
   std::uint64_t h = static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull;
-  h ^= static_cast<std::uint64_t>(y) * 0xC2B2AE3D27D4EB4Full + (h >> 29);
-  h ^= static_cast<std::uint64_t>(z) * 0x165667B19E3779F9ull + (h >> 32);
-  return h ^ (h >> 31);
+  h = (h ^ (h >> 32)) + static_cast<std::uint64_t>(y) * 0xC2B2AE3D27D4EB4Full;
+  h = (h ^ (h >> 29)) + static_cast<std::uint64_t>(z) * 0x165667B19E3779F9ull;
+  h ^= h >> 32;
+  h *= 0xD6E8FEB86659FD93ull;
+  return h ^ (h >> 32);
 }
+
+constexpr std::uint64_t kIndexMask = 0xffffffffull;
 
 }  // namespace
 
-std::size_t SpatialIndex::slotOf(std::int64_t x, std::int64_t y,
-                                 std::int64_t z) const {
-  std::size_t mask = cells.size() - 1;
-  std::size_t slot = static_cast<std::size_t>(mix(x, y, z)) & mask;
-  while (cells[slot].head != kNone &&
-         (cells[slot].x != x || cells[slot].y != y || cells[slot].z != z)) {
-    slot = (slot + 1) & mask;
+std::size_t SpatialIndex::slotOf(std::int64_t x, std::int64_t y, std::int64_t z,
+                                 std::uint64_t hash) const {
+  const std::size_t mask = slots.size() - 1;
+  const std::uint64_t tag = hash & ~kIndexMask;
+  std::size_t slot = static_cast<std::size_t>(hash) & mask;
+  for (;; slot = (slot + 1) & mask) {
+    std::uint64_t entry = slots[slot];
+    if (entry == 0) return slot;
+    if ((entry & ~kIndexMask) != tag) continue;
+    const Cell& cell = cells[(entry & kIndexMask) - 1];
+    if (cell.x == x && cell.y == y && cell.z == z) return slot;
   }
-  return slot;
 }
 
 void SpatialIndex::grow() {
-  std::vector<Cell> old(cells.size() * 2);
-  old.swap(cells);
-  for (const Cell& cell : old) {
-    if (cell.head != kNone) cells[slotOf(cell.x, cell.y, cell.z)] = cell;
+  decltype(slots) old(slots.size() * 2);
+  old.swap(slots);
+  for (std::uint64_t entry : old) {
+    if (entry == 0) continue;
+    const Cell& cell = cells[(entry & kIndexMask) - 1];
+    slots[slotOf(cell.x, cell.y, cell.z, hashOf(cell.x, cell.y, cell.z))] =
+        entry;
+  }
+}
+
+void SpatialIndex::reserve(std::size_t points) {
+  entries.reserve(points);
+  std::size_t size = slots.size();
+  while (size < points) size *= 2;
+  if (size > slots.size()) {
+    decltype(slots) larger(size);
+    larger.swap(slots);
+    for (std::uint64_t entry : larger) {
+      if (entry == 0) continue;
+      const Cell& cell = cells[(entry & kIndexMask) - 1];
+      slots[slotOf(cell.x, cell.y, cell.z, hashOf(cell.x, cell.y, cell.z))] =
+          entry;
+    }
   }
 }
 
 void SpatialIndex::add(const Point& point, std::uint32_t position) {
   if (!isFinite(point)) return;
-  if (2 * (usedCells + 1) > cells.size()) grow();
   std::int64_t x = cellNumber(point.x);
   std::int64_t y = cellNumber(point.y);
   std::int64_t z = cellNumber(point.z);
-  Cell& cell = cells[slotOf(x, y, z)];
-  if (cell.head == kNone) {
-    cell.x = x;
-    cell.y = y;
-    cell.z = z;
-    ++usedCells;
+  std::uint64_t hash = hashOf(x, y, z);
+  std::size_t slot = slotOf(x, y, z, hash);
+  if (slots[slot] == 0) {
+    if (2 * (cells.size() + 1) > slots.size()) {
+      grow();
+      slot = slotOf(x, y, z, hash);
+    }
+    cells.push_back(Cell{x, y, z, kNone});
+    slots[slot] = (hash & ~kIndexMask) | cells.size();
   }
+  Cell& cell = cells[(slots[slot] & kIndexMask) - 1];
   entries.push_back(Entry{position, cell.head});
   cell.head = static_cast<std::uint32_t>(entries.size() - 1);
+}
+
+bool SpatialIndex::reaches(const Point& query, const Point& filed) const {
+  if (!isFinite(query) || !isFinite(filed)) return false;
+  auto within = [](double q, double f) {
+    std::int64_t cell = cellNumber(f);
+    return cellNumber(q - kReach) <= cell && cell <= cellNumber(q + kReach);
+  };
+  return within(query.x, filed.x) && within(query.y, filed.y) &&
+         within(query.z, filed.z);
 }
 
 void SpatialIndex::collectNear(const Point& point,
@@ -85,8 +127,10 @@ void SpatialIndex::collectNear(const Point& point,
   for (std::int64_t x = lowX; x <= highX; ++x) {
     for (std::int64_t y = lowY; y <= highY; ++y) {
       for (std::int64_t z = lowZ; z <= highZ; ++z) {
-        const Cell& cell = cells[slotOf(x, y, z)];
-        for (std::uint32_t k = cell.head; k != kNone; k = entries[k].next) {
+        std::uint64_t slot = slots[slotOf(x, y, z, hashOf(x, y, z))];
+        if (slot == 0) continue;
+        for (std::uint32_t k = cells[(slot & kIndexMask) - 1].head; k != kNone;
+             k = entries[k].next) {
           positions.push_back(entries[k].position);
         }
       }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "elements/huge_page_allocator.h"
 #include "geometry/point.h"
 
 namespace quillery {
@@ -18,33 +19,47 @@ namespace quillery {
 // a visited position now.
 class SpatialIndex {
  public:
+  // Prepares for about `points` calls of add().
+  void reserve(std::size_t points);
+
+  // True until a point has been filed.
+  bool empty() const { return entries.empty(); }
+
   // Files `point` under `position`.
   void add(const Point& point, std::uint32_t position);
 
-  // Appends to `positions` the position of every entry filed near `point`
-  // (possibly more than once).
+  // True when collectNear(query) would visit the entries of `filed`.
+  bool reaches(const Point& query, const Point& filed) const;
+
+  // Appends to `positions` the position of every entry filed near `point`,
+  // newest first (possibly more than once).
   void collectNear(const Point& point,
                    std::vector<std::uint32_t>& positions) const;
 
  private:
+  static constexpr std::uint32_t kNone = 0xffffffffu;
   struct Cell {
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    std::int64_t z = 0;
-    std::uint32_t head = kNone;
+    std::int64_t x;
+    std::int64_t y;
+    std::int64_t z;
+    std::uint32_t head;  // newest entry of the cell
   };
   struct Entry {
     std::uint32_t position;
-    std::uint32_t next;
+    std::uint32_t next;  // older entry of the same cell, or kNone
   };
-  static constexpr std::uint32_t kNone = 0xffffffffu;
 
-  std::size_t slotOf(std::int64_t x, std::int64_t y, std::int64_t z) const;
+  // The slot that holds, or would hold, the cell with these numbers.
+  std::size_t slotOf(std::int64_t x, std::int64_t y, std::int64_t z,
+                     std::uint64_t hash) const;
   void grow();
 
-  std::vector<Cell> cells = std::vector<Cell>(1024);
-  std::size_t usedCells = 0;
-  std::vector<Entry> entries;
+  // Open addressing over `cells`: 0 for an empty slot, otherwise the high
+  // half of the cell's hash and the cell's index + 1.
+  std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>> slots =
+      std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>>(1024);
+  std::vector<Cell, HugePageAllocator<Cell>> cells;
+  std::vector<Entry, HugePageAllocator<Entry>> entries;
 };
 
 }  // namespace quillery

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "elements/edge_line.h"
@@ -41,25 +42,53 @@ void addCondLinesAlong(Model& model, Element& triangle);
 // edge and angle tests, so the result is that of a full scan.
 class QuadSplitter {
  public:
-  // Files every surface and conditional line of `model`.
   explicit QuadSplitter(Model& model);
+
+  // Files every surface and conditional line of the model; from then on
+  // every element appended is filed too.
+  void fileModel();
 
   void splitQuads(int keyColor, bool manageCondLines);
   void removeCondLinesOn(const Quad& quad);
   void addCondLinesAlong(Element& triangle);
 
  private:
-  // Appends `element` to the model and files it.
+  // Appends `element` to the model (and files it once filing has begun).
   void append(std::unique_ptr<Element> element);
-  // Puts `element` at `position` and files it.
-  void replace(std::size_t position, std::unique_ptr<Element> element);
+  // Puts the first triangle of a split quad in the quad's place.
+  void putFirstTriangle(std::size_t position,
+                        std::unique_ptr<Element> triangle);
   void file(std::size_t position);
 
+  // Fills `candidates` with the positions, in list order, of every surface
+  // that may have the side `edge`.
+  void collectSurfacesAlong(const EdgeLine& edge);
+  // The positions, in list order and without repeats, of the surfaces filed
+  // near `point`. The two triangles of a quad ask for the same four corners
+  // over and over, so the last few answers are kept until a surface is
+  // filed.
+  const std::vector<std::uint32_t>& surfacesNear(const Point& point);
+  // Brings the remembered answers up to date with a surface just filed.
+  void rememberSurface(std::uint32_t position,
+                       std::initializer_list<const Point*> vertices);
+
   Model& model;
+  bool filing = false;
   // Surfaces by each vertex; conditional lines by their first end point.
   SpatialIndex surfaces;
   SpatialIndex condLines;
+  // Triangles with two vertices so close that both may coincide with one
+  // end of an edge: they can have a side without touching its other end.
+  SpatialIndex pinchedTriangles;
   std::vector<std::uint32_t> candidates;
+  struct NearbySurfaces {
+    Point point;
+    std::vector<std::uint32_t> positions;
+  };
+  static constexpr std::size_t kRememberedPoints = 8;
+  NearbySurfaces remembered[kRememberedPoints];
+  std::size_t rememberedCount = 0;
+  std::size_t nextToForget = 0;
 };
 
 }  // namespace quillery

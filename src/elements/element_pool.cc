@@ -1,0 +1,121 @@
+// Size-segregated free lists over large chunks. Chunks are asked to be
+// backed by huge pages where the host allows it: a model of a million
+// elements otherwise spends a good part of its time in page faults.
+#include "elements/element_pool.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "elements/huge_page_allocator.h"
+
+#if !defined(_WIN32)
+#include <sys/mman.h>
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILLERY_POOL_DISABLED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILLERY_POOL_DISABLED 1
+#endif
+#endif
+
+namespace quillery {
+
+namespace {
+
+constexpr std::size_t kGranule = 16;
+constexpr std::size_t kLargestPooled = 512;
+constexpr std::size_t kClasses = kLargestPooled / kGranule;
+constexpr std::size_t kChunkSize = std::size_t{32} << 20;
+
+struct FreeSlot {
+  FreeSlot* next;
+};
+
+struct PoolState {
+  FreeSlot* freeLists[kClasses] = {};
+  char* chunkNext = nullptr;
+  char* chunkEnd = nullptr;
+};
+
+PoolState& state() {
+  static PoolState pool;
+  return pool;
+}
+
+// Blocks at least this large are mapped by themselves.
+constexpr std::size_t kLargeBlock = std::size_t{2} << 20;
+
+char* newChunk() { return static_cast<char*>(allocateLarge(kChunkSize)); }
+
+}  // namespace
+
+void* allocateLarge(std::size_t bytes) {
+#if !defined(_WIN32) && !defined(QUILLERY_POOL_DISABLED)
+  if (bytes >= kLargeBlock) {
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) throw std::bad_alloc();
+#if defined(MADV_HUGEPAGE)
+    (void)madvise(memory, bytes, MADV_HUGEPAGE);
+#endif
+    return memory;
+  }
+#endif
+  return ::operator new(bytes);
+}
+
+void releaseLarge(void* memory, std::size_t bytes) {
+#if !defined(_WIN32) && !defined(QUILLERY_POOL_DISABLED)
+  if (bytes >= kLargeBlock) {
+    (void)munmap(memory, bytes);
+    return;
+  }
+#endif
+  ::operator delete(memory, bytes);
+}
+
+void* ElementPool::allocate(std::size_t size) {
+#if defined(QUILLERY_POOL_DISABLED)
+  return ::operator new(size);
+#else
+  if (size == 0 || size > kLargestPooled) return ::operator new(size);
+  std::size_t slotClass = (size - 1) / kGranule;
+  PoolState& pool = state();
+  if (FreeSlot* slot = pool.freeLists[slotClass]) {
+    pool.freeLists[slotClass] = slot->next;
+    return slot;
+  }
+  std::size_t slotSize = (slotClass + 1) * kGranule;
+  if (pool.chunkNext == nullptr ||
+      static_cast<std::size_t>(pool.chunkEnd - pool.chunkNext) < slotSize) {
+    // The rest of the old chunk (smaller than one slot) is left unused.
+    pool.chunkNext = newChunk();
+    pool.chunkEnd = pool.chunkNext + kChunkSize;
+  }
+  void* memory = pool.chunkNext;
+  pool.chunkNext += slotSize;
+  return memory;
+#endif
+}
+
+void ElementPool::release(void* memory, std::size_t size) {
+#if defined(QUILLERY_POOL_DISABLED)
+  ::operator delete(memory, size);
+#else
+  if (memory == nullptr) return;
+  if (size == 0 || size > kLargestPooled) {
+    ::operator delete(memory, size);
+    return;
+  }
+  std::size_t slotClass = (size - 1) / kGranule;
+  PoolState& pool = state();
+  auto* slot = static_cast<FreeSlot*>(memory);
+  slot->next = pool.freeLists[slotClass];
+  pool.freeLists[slotClass] = slot;
+#endif
+}
+
+}  // namespace quillery
