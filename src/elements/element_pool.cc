@@ -3,6 +3,7 @@
 // elements otherwise spends a good part of its time in page faults.
 #include "elements/element_pool.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -28,6 +29,7 @@ namespace {
 constexpr std::size_t kGranule = 16;
 constexpr std::size_t kLargestPooled = 512;
 constexpr std::size_t kClasses = kLargestPooled / kGranule;
+static_assert(kClasses <= 32, "one bit per size class");
 constexpr std::size_t kChunkSize = std::size_t{32} << 20;
 
 struct FreeSlot {
@@ -36,6 +38,8 @@ struct FreeSlot {
 
 struct PoolState {
   FreeSlot* freeLists[kClasses] = {};
+  // Bit k is set while freeLists[k] holds a slot.
+  std::uint32_t nonEmpty = 0;
   char* chunkNext = nullptr;
   char* chunkEnd = nullptr;
 };
@@ -84,8 +88,23 @@ void* ElementPool::allocate(std::size_t size) {
   if (size == 0 || size > kLargestPooled) return ::operator new(size);
   std::size_t slotClass = (size - 1) / kGranule;
   PoolState& pool = state();
-  if (FreeSlot* slot = pool.freeLists[slotClass]) {
-    pool.freeLists[slotClass] = slot->next;
+  // A freed slot of this size, or else of a larger one: when a pass
+  // replaces elements of one kind by smaller ones (quads by triangles), the
+  // memory of the old ones is used again before fresh memory is touched.
+  // Larger slots are borrowed up to half again the size asked for, so that
+  // a placeholder never takes the slot a triangle could use.
+  std::size_t largestClass = ((slotClass + 1) * 3 / 2) - 1;
+  std::uint32_t window =
+      largestClass + 1 >= kClasses
+          ? ~std::uint32_t{0}
+          : (std::uint32_t{1} << (largestClass + 1)) - 1;
+  if (std::uint32_t available = (pool.nonEmpty & window) >> slotClass) {
+    std::size_t candidate = slotClass + std::countr_zero(available);
+    FreeSlot* slot = pool.freeLists[candidate];
+    pool.freeLists[candidate] = slot->next;
+    if (slot->next == nullptr) {
+      pool.nonEmpty &= ~(std::uint32_t{1} << candidate);
+    }
     return slot;
   }
   std::size_t slotSize = (slotClass + 1) * kGranule;
@@ -115,6 +134,7 @@ void ElementPool::release(void* memory, std::size_t size) {
   auto* slot = static_cast<FreeSlot*>(memory);
   slot->next = pool.freeLists[slotClass];
   pool.freeLists[slotClass] = slot;
+  pool.nonEmpty |= std::uint32_t{1} << slotClass;
 #endif
 }
 

@@ -42,8 +42,7 @@ struct ChainLink {
 
 bool isInvertNext(const Element& element) {
   return element.typeCode() == kCommentType &&
-         static_cast<const CommentLine&>(element).metaCode() ==
-             kMetaInvertNext;
+         static_cast<const CommentLine&>(element).metaCode() == kMetaInvertNext;
 }
 
 // A new element equal to a freshly parsed `prototype` of line type `type`.
@@ -134,8 +133,8 @@ void Expansion::run(std::ostream& console) {
   for (std::size_t index = 0; index < model.size(); ++index) {
     if (model.at(index).typeCode() != kSubfileType) continue;
     const SubfileRef& ref = static_cast<const SubfileRef&>(model.at(index));
-    bool selected = keyColor >= 0 ? ref.getColor() == keyColor
-                                  : isRectName(ref.fileName);
+    bool selected =
+        keyColor >= 0 ? ref.getColor() == keyColor : isRectName(ref.fileName);
     if (!selected) continue;
     const ParsedSubfile& file = subfile(ref.fileName);
     if (!file.found) continue;

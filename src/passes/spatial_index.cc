@@ -85,11 +85,30 @@ void SpatialIndex::reserve(std::size_t points) {
   }
 }
 
-void SpatialIndex::add(const Point& point, std::uint32_t position) {
-  if (!isFinite(point)) return;
-  std::int64_t x = cellNumber(point.x);
-  std::int64_t y = cellNumber(point.y);
-  std::int64_t z = cellNumber(point.z);
+bool SpatialIndex::cellOf(const Point& point, CellNumbers& cell) {
+  if (!isFinite(point)) return false;
+  cell = CellNumbers{cellNumber(point.x), cellNumber(point.y),
+                     cellNumber(point.z)};
+  return true;
+}
+
+bool SpatialIndex::boxAround(const Point& point, CellBox& box) {
+  if (!isFinite(point)) return false;
+  box.low =
+      CellNumbers{cellNumber(point.x - kReach), cellNumber(point.y - kReach),
+                  cellNumber(point.z - kReach)};
+  box.high =
+      CellNumbers{cellNumber(point.x + kReach), cellNumber(point.y + kReach),
+                  cellNumber(point.z + kReach)};
+  return true;
+}
+
+void SpatialIndex::add(const Point& point, std::uint32_t position, int layer) {
+  CellNumbers numbers;
+  if (!cellOf(point, numbers)) return;
+  const std::int64_t x = numbers.x;
+  const std::int64_t y = numbers.y;
+  const std::int64_t z = numbers.z;
   std::uint64_t hash = hashOf(x, y, z);
   std::size_t slot = slotOf(x, y, z, hash);
   if (slots[slot] == 0) {
@@ -97,40 +116,26 @@ void SpatialIndex::add(const Point& point, std::uint32_t position) {
       grow();
       slot = slotOf(x, y, z, hash);
     }
-    cells.push_back(Cell{x, y, z, kNone});
+    cells.push_back(Cell{x, y, z, {kNone, kNone}});
     slots[slot] = (hash & ~kIndexMask) | cells.size();
   }
   Cell& cell = cells[(slots[slot] & kIndexMask) - 1];
-  entries.push_back(Entry{position, cell.head});
-  cell.head = static_cast<std::uint32_t>(entries.size() - 1);
+  entries.push_back(Entry{position, cell.head[layer]});
+  cell.head[layer] = static_cast<std::uint32_t>(entries.size() - 1);
+  ++filedCount[layer];
 }
 
-bool SpatialIndex::reaches(const Point& query, const Point& filed) const {
-  if (!isFinite(query) || !isFinite(filed)) return false;
-  auto within = [](double q, double f) {
-    std::int64_t cell = cellNumber(f);
-    return cellNumber(q - kReach) <= cell && cell <= cellNumber(q + kReach);
-  };
-  return within(query.x, filed.x) && within(query.y, filed.y) &&
-         within(query.z, filed.z);
-}
-
-void SpatialIndex::collectNear(const Point& point,
+void SpatialIndex::collectNear(const Point& point, int layer,
                                std::vector<std::uint32_t>& positions) const {
-  if (!isFinite(point)) return;
-  std::int64_t lowX = cellNumber(point.x - kReach);
-  std::int64_t highX = cellNumber(point.x + kReach);
-  std::int64_t lowY = cellNumber(point.y - kReach);
-  std::int64_t highY = cellNumber(point.y + kReach);
-  std::int64_t lowZ = cellNumber(point.z - kReach);
-  std::int64_t highZ = cellNumber(point.z + kReach);
-  for (std::int64_t x = lowX; x <= highX; ++x) {
-    for (std::int64_t y = lowY; y <= highY; ++y) {
-      for (std::int64_t z = lowZ; z <= highZ; ++z) {
+  CellBox box;
+  if (!boxAround(point, box)) return;
+  for (std::int64_t x = box.low.x; x <= box.high.x; ++x) {
+    for (std::int64_t y = box.low.y; y <= box.high.y; ++y) {
+      for (std::int64_t z = box.low.z; z <= box.high.z; ++z) {
         std::uint64_t slot = slots[slotOf(x, y, z, hashOf(x, y, z))];
         if (slot == 0) continue;
-        for (std::uint32_t k = cells[(slot & kIndexMask) - 1].head; k != kNone;
-             k = entries[k].next) {
+        for (std::uint32_t k = cells[(slot & kIndexMask) - 1].head[layer];
+             k != kNone; k = entries[k].next) {
           positions.push_back(entries[k].position);
         }
       }

@@ -10,7 +10,9 @@
 
 namespace quillery {
 
-// Points are filed in cubic cells of side 1/16; a query visits the cells
+// Entries are filed in one of kLayers layers that share the cells, so that
+// kinds looked up at the same points cost one cell lookup. Points are filed
+// in cubic cells of side 1/16; a query visits the cells
 // that a box of twice the coincidence tolerance around the point touches,
 // so every filed point that coincides with the query point is visited
 // (together with some that do not: callers apply the exact test). A point
@@ -19,21 +21,39 @@ namespace quillery {
 // a visited position now.
 class SpatialIndex {
  public:
+  static constexpr int kLayers = 2;
+
+  // The cell numbers of a point, and the range of cells a query around a
+  // point visits.
+  struct CellNumbers {
+    std::int64_t x;
+    std::int64_t y;
+    std::int64_t z;
+  };
+  struct CellBox {
+    CellNumbers low;
+    CellNumbers high;
+    bool holds(const CellNumbers& cell) const {
+      return low.x <= cell.x && cell.x <= high.x && low.y <= cell.y &&
+             cell.y <= high.y && low.z <= cell.z && cell.z <= high.z;
+    }
+  };
+  // False for a point with a NaN or infinite coordinate.
+  static bool cellOf(const Point& point, CellNumbers& cell);
+  static bool boxAround(const Point& point, CellBox& box);
+
   // Prepares for about `points` calls of add().
   void reserve(std::size_t points);
 
-  // True until a point has been filed.
-  bool empty() const { return entries.empty(); }
+  // True until a point has been filed in `layer`.
+  bool empty(int layer) const { return filedCount[layer] == 0; }
 
-  // Files `point` under `position`.
-  void add(const Point& point, std::uint32_t position);
+  // Files `point` under `position` in `layer`.
+  void add(const Point& point, std::uint32_t position, int layer);
 
-  // True when collectNear(query) would visit the entries of `filed`.
-  bool reaches(const Point& query, const Point& filed) const;
-
-  // Appends to `positions` the position of every entry filed near `point`,
-  // newest first (possibly more than once).
-  void collectNear(const Point& point,
+  // Appends to `positions` the position of every entry of `layer` filed
+  // near `point`, newest first (possibly more than once).
+  void collectNear(const Point& point, int layer,
                    std::vector<std::uint32_t>& positions) const;
 
  private:
@@ -42,7 +62,7 @@ class SpatialIndex {
     std::int64_t x;
     std::int64_t y;
     std::int64_t z;
-    std::uint32_t head;  // newest entry of the cell
+    std::uint32_t head[kLayers];  // newest entry of each layer in the cell
   };
   struct Entry {
     std::uint32_t position;
@@ -60,6 +80,7 @@ class SpatialIndex {
       std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>>(1024);
   std::vector<Cell, HugePageAllocator<Cell>> cells;
   std::vector<Entry, HugePageAllocator<Entry>> entries;
+  std::size_t filedCount[kLayers] = {};
 };
 
 }  // namespace quillery

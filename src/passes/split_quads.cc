@@ -23,14 +23,6 @@ bool pinched(const Point& a, const Point& b) {
          std::fabs(a.z - b.z) <= kPinchDistance;
 }
 
-void sortUnique(std::vector<std::uint32_t>& positions) {
-  if (!std::is_sorted(positions.begin(), positions.end())) {
-    std::sort(positions.begin(), positions.end());
-  }
-  positions.erase(std::unique(positions.begin(), positions.end()),
-                  positions.end());
-}
-
 }  // namespace
 
 void splitQuads(Model& model, int keyColor, bool manageCondLines) {
@@ -52,8 +44,7 @@ void addCondLinesAlong(Model& model, Element& triangle) {
 QuadSplitter::QuadSplitter(Model& model) : model(model) {}
 
 void QuadSplitter::fileModel() {
-  surfaces.reserve(2 * model.size());
-  condLines.reserve(model.size() / 2);
+  points.reserve(3 * model.size());
   for (std::size_t position = 0; position < model.size(); ++position) {
     file(position);
   }
@@ -67,14 +58,14 @@ void QuadSplitter::file(std::size_t position) {
     case kTriangleType: {
       const auto& triangle = static_cast<const Triangle&>(element);
       for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
-        surfaces.add(*p, index);
+        points.add(*p, index, kSurfaceLayer);
       }
-      rememberSurface(index, {&triangle.p1, &triangle.p2, &triangle.p3});
+      recentSurfaces.filed(index, {&triangle.p1, &triangle.p2, &triangle.p3});
       if (pinched(triangle.p1, triangle.p2) ||
           pinched(triangle.p2, triangle.p3) ||
           pinched(triangle.p1, triangle.p3)) {
         for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
-          pinchedTriangles.add(*p, index);
+          pinchedTriangles.add(*p, index, 0);
         }
       }
       break;
@@ -82,14 +73,17 @@ void QuadSplitter::file(std::size_t position) {
     case kQuadType: {
       const auto& quad = static_cast<const Quad&>(element);
       for (const Point* p : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
-        surfaces.add(*p, index);
+        points.add(*p, index, kSurfaceLayer);
       }
-      rememberSurface(index, {&quad.p1, &quad.p2, &quad.p3, &quad.p4});
+      recentSurfaces.filed(index, {&quad.p1, &quad.p2, &quad.p3, &quad.p4});
       break;
     }
-    case kCondLineType:
-      condLines.add(static_cast<const CondLine&>(element).p1, index);
+    case kCondLineType: {
+      const Point& first = static_cast<const CondLine&>(element).p1;
+      points.add(first, index, kCondLineLayer);
+      recentCondLines.filed(index, {&first});
       break;
+    }
     default:
       break;
   }
@@ -105,20 +99,6 @@ void QuadSplitter::putFirstTriangle(std::size_t position,
   // Its vertices are corners of the quad that stood here, and those are
   // filed under this position already.
   model.replace(position, std::move(triangle));
-}
-
-void QuadSplitter::rememberSurface(
-    std::uint32_t position, std::initializer_list<const Point*> vertices) {
-  // A new surface stands after every remembered one, so adding it where a
-  // query would now find it keeps each answer in list order.
-  for (std::size_t k = 0; k < rememberedCount; ++k) {
-    for (const Point* vertex : vertices) {
-      if (surfaces.reaches(remembered[k].point, *vertex)) {
-        remembered[k].positions.push_back(position);
-        break;
-      }
-    }
-  }
 }
 
 void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
@@ -149,43 +129,14 @@ void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
 
 void QuadSplitter::removeCondLinesOn(const Quad& quad) {
   // A conditional line on a side has its first end point on a corner.
-  candidates.clear();
   for (const Point* corner : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
-    condLines.collectNear(*corner, candidates);
+    for (std::uint32_t position : recentCondLines.near(*corner)) {
+      const Element& element = model.at(position);
+      if (element.typeCode() != kCondLineType) continue;
+      const auto& line = static_cast<const CondLine&>(element);
+      if (quad.hasEdge(EdgeLine(line.p1, line.p2, 0))) model.remove(position);
+    }
   }
-  for (std::uint32_t position : candidates) {
-    const Element& element = model.at(position);
-    if (element.typeCode() != kCondLineType) continue;
-    const auto& line = static_cast<const CondLine&>(element);
-    if (quad.hasEdge(EdgeLine(line.p1, line.p2, 0))) model.remove(position);
-  }
-}
-
-namespace {
-
-// Same coordinates, bit for bit (so -0 and 0 differ, and NaN matches NaN):
-// the queries then find exactly the same entries.
-bool sameBits(const Point& a, const Point& b) {
-  return std::memcmp(&a.x, &b.x, sizeof a.x) == 0 &&
-         std::memcmp(&a.y, &b.y, sizeof a.y) == 0 &&
-         std::memcmp(&a.z, &b.z, sizeof a.z) == 0;
-}
-
-}  // namespace
-
-const std::vector<std::uint32_t>& QuadSplitter::surfacesNear(
-    const Point& point) {
-  for (std::size_t k = 0; k < rememberedCount; ++k) {
-    if (sameBits(remembered[k].point, point)) return remembered[k].positions;
-  }
-  NearbySurfaces& slot = remembered[nextToForget];
-  nextToForget = (nextToForget + 1) % kRememberedPoints;
-  if (rememberedCount < kRememberedPoints) ++rememberedCount;
-  slot.point.setFrom(point);
-  slot.positions.clear();
-  surfaces.collectNear(point, slot.positions);
-  sortUnique(slot.positions);
-  return slot.positions;
 }
 
 void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge) {
@@ -193,15 +144,17 @@ void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge) {
   // triangle unless two of its vertices sit on the same end: the surfaces
   // near both ends, and the pinched triangles near either, are all there is
   // to look at.
-  const std::vector<std::uint32_t>& nearFirst = surfacesNear(edge.p1);
-  const std::vector<std::uint32_t>& nearSecond = surfacesNear(edge.p2);
+  // Both answers stay valid together: near() only forgets the oldest of
+  // more answers than two calls make.
+  const std::vector<std::uint32_t>& nearFirst = recentSurfaces.near(edge.p1);
+  const std::vector<std::uint32_t>& nearSecond = recentSurfaces.near(edge.p2);
   candidates.clear();
   std::set_intersection(nearFirst.begin(), nearFirst.end(), nearSecond.begin(),
                         nearSecond.end(), std::back_inserter(candidates));
-  if (pinchedTriangles.empty()) return;
+  if (pinchedTriangles.empty(0)) return;
   std::size_t shared = candidates.size();
-  pinchedTriangles.collectNear(edge.p1, candidates);
-  pinchedTriangles.collectNear(edge.p2, candidates);
+  pinchedTriangles.collectNear(edge.p1, 0, candidates);
+  pinchedTriangles.collectNear(edge.p2, 0, candidates);
   if (candidates.size() > shared) sortUnique(candidates);
 }
 

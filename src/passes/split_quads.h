@@ -9,6 +9,7 @@
 #include "elements/edge_line.h"
 #include "elements/quad.h"
 #include "model/model.h"
+#include "passes/recent_queries.h"
 #include "passes/spatial_index.h"
 
 namespace quillery {
@@ -63,32 +64,20 @@ class QuadSplitter {
   // Fills `candidates` with the positions, in list order, of every surface
   // that may have the side `edge`.
   void collectSurfacesAlong(const EdgeLine& edge);
-  // The positions, in list order and without repeats, of the surfaces filed
-  // near `point`. The two triangles of a quad ask for the same four corners
-  // over and over, so the last few answers are kept until a surface is
-  // filed.
-  const std::vector<std::uint32_t>& surfacesNear(const Point& point);
-  // Brings the remembered answers up to date with a surface just filed.
-  void rememberSurface(std::uint32_t position,
-                       std::initializer_list<const Point*> vertices);
 
   Model& model;
   bool filing = false;
-  // Surfaces by each vertex; conditional lines by their first end point.
-  SpatialIndex surfaces;
-  SpatialIndex condLines;
+  // Surfaces by each vertex, and conditional lines by their first end
+  // point, in the two layers of one index.
+  static constexpr int kSurfaceLayer = 0;
+  static constexpr int kCondLineLayer = 1;
+  SpatialIndex points;
   // Triangles with two vertices so close that both may coincide with one
   // end of an edge: they can have a side without touching its other end.
   SpatialIndex pinchedTriangles;
+  RecentQueries recentSurfaces{points, kSurfaceLayer};
+  RecentQueries recentCondLines{points, kCondLineLayer};
   std::vector<std::uint32_t> candidates;
-  struct NearbySurfaces {
-    Point point;
-    std::vector<std::uint32_t> positions;
-  };
-  static constexpr std::size_t kRememberedPoints = 8;
-  NearbySurfaces remembered[kRememberedPoints];
-  std::size_t rememberedCount = 0;
-  std::size_t nextToForget = 0;
 };
 
 }  // namespace quillery
