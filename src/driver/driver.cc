@@ -1,6 +1,7 @@
 // The run sequence of the tool.
 #include "driver/driver.h"
 
+#include <memory>
 #include <new>
 
 #include "driver/run_options.h"
@@ -14,6 +15,18 @@
 namespace quillery {
 
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
 
 constexpr const char* kUsageLines[] = {
     "Quillery [options] InFile Outfile",
@@ -97,12 +110,14 @@ bool parseOptions(const std::vector<std::string>& args, RunOptions& options,
 class Run {
  public:
   Run(const std::vector<std::string>& args, FileAccess& files,
-      std::istream& input, std::ostream& console, const Passes& passes)
+      std::istream& input, std::ostream& console, const Passes& passes,
+      Teardown teardown)
       : args(args),
         files(files),
         input(input),
         console(console),
-        passes(passes) {}
+        passes(passes),
+        teardown(teardown) {}
 
   int execute();
 
@@ -123,6 +138,7 @@ class Run {
   std::istream& input;
   std::ostream& console;
   const Passes& passes;
+  Teardown teardown;
 };
 
 int Run::execute() {
@@ -151,7 +167,19 @@ int Run::execute() {
 int Run::process(const RunOptions& options, const SearchPathList& searchPaths) {
   const std::string& inputFile = args[args.size() - 2];
   const std::string& outputFile = args.back();
-  Model model;
+  auto owned = std::make_unique<Model>();
+  Model& model = *owned;
+  // Taking apart a model of millions of elements costs as much as writing
+  // it; when the process ends right after the run, the operating system
+  // takes the memory back at once. Sanitiser builds keep the release, so
+  // that leak checks stay meaningful.
+  struct LeaveToExit {
+    std::unique_ptr<Model>& model;
+    bool leave;
+    ~LeaveToExit() {
+      if (leave) (void)model.release();
+    }
+  } leaveToExit{owned, teardown == Teardown::kLeaveToExit && !kSanitized};
   console << std::endl;
   console << "Reading input file " << inputFile << std::endl;
   if (!model.readFile(inputFile, files, console)) {
@@ -202,8 +230,8 @@ Passes defaultPasses() { return Passes{&expandPrimitives, &splitQuads}; }
 
 int runQuillery(const std::vector<std::string>& args, FileAccess& files,
                 std::istream& input, std::ostream& console,
-                const Passes& passes) {
-  return Run(args, files, input, console, passes).execute();
+                const Passes& passes, Teardown teardown) {
+  return Run(args, files, input, console, passes, teardown).execute();
 }
 
 }  // namespace quillery

@@ -30,11 +30,17 @@ struct Passes {
 // The tool's own passes.
 Passes defaultPasses();
 
+// What becomes of the model when the run ends. A process that exits right
+// after the run may leave the memory of a model of millions of elements to
+// the operating system instead of taking it apart element by element.
+enum class Teardown { kRelease, kLeaveToExit };
+
 // Runs the tool on `args` (the program name first, then options, the input
 // file and the output file), printing on `console` and waiting for one
 // character of `input` at the end. Returns the exit code.
 int runQuillery(const std::vector<std::string>& args, FileAccess& files,
                 std::istream& input, std::ostream& console,
-                const Passes& passes = defaultPasses());
+                const Passes& passes = defaultPasses(),
+                Teardown teardown = Teardown::kRelease);
 
 }  // namespace quillery

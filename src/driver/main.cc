@@ -10,5 +10,7 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   std::vector<std::string> args(argv, argv + argc);
   quillery::DiskFileAccess files;
-  return quillery::runQuillery(args, files, std::cin, std::cout);
+  return quillery::runQuillery(args, files, std::cin, std::cout,
+                               quillery::defaultPasses(),
+                               quillery::Teardown::kLeaveToExit);
 }

@@ -17,21 +17,26 @@ constexpr double kCellOffset = 0.4142;
 // Half the side of the searched box: twice the coincidence tolerance, a
 // margin for the rounding of the coordinate differences.
 constexpr double kReach = 2 * kCoincidenceTolerance;
-// Cell numbers are clamped here; far-away points share the edge cells.
-constexpr double kCellLimit = 4611686018427387904.0;  // 2^62
+// Cell numbers are clamped here (2^30, some 67 million units out); points
+// farther away share the edge cells, which only makes their queries slower.
+constexpr double kCellLimit = 1073741824.0;
 
-std::int64_t cellNumber(double coordinate) {
-  double scaled = std::floor(coordinate * kCellsPerUnit + kCellOffset);
-  if (!(scaled < kCellLimit)) return static_cast<std::int64_t>(kCellLimit);
-  if (!(scaled > -kCellLimit)) return -static_cast<std::int64_t>(kCellLimit);
-  return static_cast<std::int64_t>(scaled);
+std::int32_t cellNumber(double coordinate) {
+  double scaled = coordinate * kCellsPerUnit + kCellOffset;
+  if (!(scaled < kCellLimit)) return static_cast<std::int32_t>(kCellLimit);
+  if (!(scaled > -kCellLimit)) return -static_cast<std::int32_t>(kCellLimit);
+  // The floor, without a library call: truncation rounds negative values
+  // up, so step those back by one.
+  auto cell = static_cast<std::int32_t>(scaled);
+  if (static_cast<double>(cell) > scaled) --cell;
+  return cell;
 }
 
 bool isFinite(const Point& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-std::uint64_t hashOf(std::int64_t x, std::int64_t y, std::int64_t z) {
+std::uint64_t hashOf(std::int32_t x, std::int32_t y, std::int32_t z) {
   std::uint64_t h = static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull;
   h = (h ^ (h >> 32)) + static_cast<std::uint64_t>(y) * 0xC2B2AE3D27D4EB4Full;
   h = (h ^ (h >> 29)) + static_cast<std::uint64_t>(z) * 0x165667B19E3779F9ull;
@@ -44,7 +49,7 @@ constexpr std::uint64_t kIndexMask = 0xffffffffull;
 
 }  // namespace
 
-std::size_t SpatialIndex::slotOf(std::int64_t x, std::int64_t y, std::int64_t z,
+std::size_t SpatialIndex::slotOf(std::int32_t x, std::int32_t y, std::int32_t z,
                                  std::uint64_t hash) const {
   const std::size_t mask = slots.size() - 1;
   const std::uint64_t tag = hash & ~kIndexMask;
@@ -71,6 +76,7 @@ void SpatialIndex::grow() {
 
 void SpatialIndex::reserve(std::size_t points) {
   entries.reserve(points);
+  cells.reserve(points / 2);
   std::size_t size = slots.size();
   while (size < points) size *= 2;
   if (size > slots.size()) {
@@ -106,9 +112,9 @@ bool SpatialIndex::boxAround(const Point& point, CellBox& box) {
 void SpatialIndex::add(const Point& point, std::uint32_t position, int layer) {
   CellNumbers numbers;
   if (!cellOf(point, numbers)) return;
-  const std::int64_t x = numbers.x;
-  const std::int64_t y = numbers.y;
-  const std::int64_t z = numbers.z;
+  const std::int32_t x = numbers.x;
+  const std::int32_t y = numbers.y;
+  const std::int32_t z = numbers.z;
   std::uint64_t hash = hashOf(x, y, z);
   std::size_t slot = slotOf(x, y, z, hash);
   if (slots[slot] == 0) {
@@ -129,9 +135,9 @@ void SpatialIndex::collectNear(const Point& point, int layer,
                                std::vector<std::uint32_t>& positions) const {
   CellBox box;
   if (!boxAround(point, box)) return;
-  for (std::int64_t x = box.low.x; x <= box.high.x; ++x) {
-    for (std::int64_t y = box.low.y; y <= box.high.y; ++y) {
-      for (std::int64_t z = box.low.z; z <= box.high.z; ++z) {
+  for (std::int32_t x = box.low.x; x <= box.high.x; ++x) {
+    for (std::int32_t y = box.low.y; y <= box.high.y; ++y) {
+      for (std::int32_t z = box.low.z; z <= box.high.z; ++z) {
         std::uint64_t slot = slots[slotOf(x, y, z, hashOf(x, y, z))];
         if (slot == 0) continue;
         for (std::uint32_t k = cells[(slot & kIndexMask) - 1].head[layer];

@@ -26,9 +26,9 @@ class SpatialIndex {
   // The cell numbers of a point, and the range of cells a query around a
   // point visits.
   struct CellNumbers {
-    std::int64_t x;
-    std::int64_t y;
-    std::int64_t z;
+    std::int32_t x;
+    std::int32_t y;
+    std::int32_t z;
   };
   struct CellBox {
     CellNumbers low;
@@ -59,9 +59,9 @@ class SpatialIndex {
  private:
   static constexpr std::uint32_t kNone = 0xffffffffu;
   struct Cell {
-    std::int64_t x;
-    std::int64_t y;
-    std::int64_t z;
+    std::int32_t x;
+    std::int32_t y;
+    std::int32_t z;
     std::uint32_t head[kLayers];  // newest entry of each layer in the cell
   };
   struct Entry {
@@ -70,7 +70,7 @@ class SpatialIndex {
   };
 
   // The slot that holds, or would hold, the cell with these numbers.
-  std::size_t slotOf(std::int64_t x, std::int64_t y, std::int64_t z,
+  std::size_t slotOf(std::int32_t x, std::int32_t y, std::int32_t z,
                      std::uint64_t hash) const;
   void grow();
 

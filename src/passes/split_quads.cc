@@ -44,7 +44,7 @@ void addCondLinesAlong(Model& model, Element& triangle) {
 QuadSplitter::QuadSplitter(Model& model) : model(model) {}
 
 void QuadSplitter::fileModel() {
-  points.reserve(3 * model.size());
+  points.reserve(model.size());
   for (std::size_t position = 0; position < model.size(); ++position) {
     file(position);
   }

@@ -13,5 +13,6 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
   quillery::DiskFileAccess files;
   return quillery::runQuillery(args, files, std::cin, std::cout,
-                               quillery::reference::passes());
+                               quillery::reference::passes(),
+                               quillery::Teardown::kLeaveToExit);
 }
