@@ -131,6 +131,14 @@ void SpatialIndex::add(const Point& point, std::uint32_t position, int layer) {
   ++filedCount[layer];
 }
 
+void SpatialIndex::prefetch(const Point& point) const {
+  CellNumbers numbers;
+  if (!cellOf(point, numbers)) return;
+  std::uint64_t hash = hashOf(numbers.x, numbers.y, numbers.z);
+  __builtin_prefetch(
+      &slots[static_cast<std::size_t>(hash) & (slots.size() - 1)]);
+}
+
 void SpatialIndex::collectNear(const Point& point, int layer,
                                std::vector<std::uint32_t>& positions) const {
   CellBox box;

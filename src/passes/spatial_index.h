@@ -51,6 +51,10 @@ class SpatialIndex {
   // Files `point` under `position` in `layer`.
   void add(const Point& point, std::uint32_t position, int layer);
 
+  // Starts loading the memory that a query or a filing at `point` will
+  // read, so that the wait overlaps other work.
+  void prefetch(const Point& point) const;
+
   // Appends to `positions` the position of every entry of `layer` filed
   // near `point`, newest first (possibly more than once).
   void collectNear(const Point& point, int layer,

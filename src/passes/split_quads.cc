@@ -45,10 +45,54 @@ QuadSplitter::QuadSplitter(Model& model) : model(model) {}
 
 void QuadSplitter::fileModel() {
   points.reserve(model.size());
+  std::size_t quads = 0;
+  // Filing jumps around the index; asking a few elements ahead for their
+  // cells hides most of the wait.
+  constexpr std::size_t kLookAhead = 8;
   for (std::size_t position = 0; position < model.size(); ++position) {
+    if (position + kLookAhead < model.size()) {
+      prefetchCorners(model.at(position + kLookAhead));
+    }
+    if (model.at(position).typeCode() == kQuadType) ++quads;
     file(position);
   }
+  // Each split appends a triangle, a diagonal and a few conditional lines.
+  model.elements.reserve(model.size() + 4 * quads);
   filing = true;
+}
+
+void QuadSplitter::filePinched(const Triangle& triangle,
+                               std::uint32_t position) {
+  if (pinched(triangle.p1, triangle.p2) || pinched(triangle.p2, triangle.p3) ||
+      pinched(triangle.p1, triangle.p3)) {
+    for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
+      pinchedTriangles.add(*p, position, 0);
+    }
+  }
+}
+
+void QuadSplitter::prefetchCorners(const Element& element) const {
+  switch (element.typeCode()) {
+    case kTriangleType: {
+      const auto& triangle = static_cast<const Triangle&>(element);
+      for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
+        points.prefetch(*p);
+      }
+      break;
+    }
+    case kQuadType: {
+      const auto& quad = static_cast<const Quad&>(element);
+      for (const Point* p : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
+        points.prefetch(*p);
+      }
+      break;
+    }
+    case kCondLineType:
+      points.prefetch(static_cast<const CondLine&>(element).p1);
+      break;
+    default:
+      break;
+  }
 }
 
 void QuadSplitter::file(std::size_t position) {
@@ -61,13 +105,7 @@ void QuadSplitter::file(std::size_t position) {
         points.add(*p, index, kSurfaceLayer);
       }
       recentSurfaces.filed(index, {&triangle.p1, &triangle.p2, &triangle.p3});
-      if (pinched(triangle.p1, triangle.p2) ||
-          pinched(triangle.p2, triangle.p3) ||
-          pinched(triangle.p1, triangle.p3)) {
-        for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
-          pinchedTriangles.add(*p, index, 0);
-        }
-      }
+      filePinched(triangle, index);
       break;
     }
     case kQuadType: {
@@ -110,6 +148,10 @@ void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
     if (element.typeCode() != kQuadType) continue;
     if (keyColor >= 0 && element.getColor() != keyColor) continue;
     const Quad& quad = static_cast<const Quad&>(element);
+    if (manageCondLines && index + 1 < model.size()) {
+      // The next quad's corners are looked up next: start loading them.
+      prefetchCorners(model.at(index + 1));
+    }
     std::unique_ptr<Element> first;
     std::unique_ptr<Element> second;
     std::unique_ptr<Element> diagonal;
@@ -123,8 +165,26 @@ void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
       append(std::move(diagonal));
     }
     putFirstTriangle(index, std::move(first));
-    append(std::move(second));
+    if (manageCondLines) {
+      appendSecondTriangle(index, std::move(second));
+    } else {
+      append(std::move(second));
+    }
   }
+}
+
+void QuadSplitter::appendSecondTriangle(std::size_t quadPosition,
+                                        std::unique_ptr<Element> triangle) {
+  // Its vertices are corners of the quad, filed under the quad's position:
+  // every search that could need it finds that position, and the second
+  // triangle is looked at together with the first.
+  model.append(std::move(triangle));
+  auto position = static_cast<std::uint32_t>(model.size() - 1);
+  if (quadPosition >= secondTriangles.size()) {
+    secondTriangles.resize(quadPosition + 1, kNoSecondTriangle);
+  }
+  secondTriangles[quadPosition] = position;
+  filePinched(static_cast<const Triangle&>(model.at(position)), position);
 }
 
 void QuadSplitter::removeCondLinesOn(const Quad& quad) {
@@ -151,10 +211,18 @@ void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge) {
   candidates.clear();
   std::set_intersection(nearFirst.begin(), nearFirst.end(), nearSecond.begin(),
                         nearSecond.end(), std::back_inserter(candidates));
-  if (pinchedTriangles.empty(0)) return;
   std::size_t shared = candidates.size();
-  pinchedTriangles.collectNear(edge.p1, 0, candidates);
-  pinchedTriangles.collectNear(edge.p2, 0, candidates);
+  for (std::size_t k = 0; k < shared; ++k) {
+    std::uint32_t position = candidates[k];
+    if (position < secondTriangles.size() &&
+        secondTriangles[position] != kNoSecondTriangle) {
+      candidates.push_back(secondTriangles[position]);
+    }
+  }
+  if (!pinchedTriangles.empty(0)) {
+    pinchedTriangles.collectNear(edge.p1, 0, candidates);
+    pinchedTriangles.collectNear(edge.p2, 0, candidates);
+  }
   if (candidates.size() > shared) sortUnique(candidates);
 }
 

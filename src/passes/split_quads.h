@@ -8,6 +8,7 @@
 
 #include "elements/edge_line.h"
 #include "elements/quad.h"
+#include "elements/triangle.h"
 #include "model/model.h"
 #include "passes/recent_queries.h"
 #include "passes/spatial_index.h"
@@ -56,6 +57,13 @@ class QuadSplitter {
  private:
   // Appends `element` to the model (and files it once filing has begun).
   void append(std::unique_ptr<Element> element);
+  // Appends the second triangle of the quad split at `quadPosition`.
+  void appendSecondTriangle(std::size_t quadPosition,
+                            std::unique_ptr<Element> triangle);
+  // Starts loading the index cells of the element's points.
+  void prefetchCorners(const Element& element) const;
+  // Files `triangle` among the pinched triangles when it is one.
+  void filePinched(const Triangle& triangle, std::uint32_t position);
   // Puts the first triangle of a split quad in the quad's place.
   void putFirstTriangle(std::size_t position,
                         std::unique_ptr<Element> triangle);
@@ -77,6 +85,10 @@ class QuadSplitter {
   SpatialIndex pinchedTriangles;
   RecentQueries recentSurfaces{points, kSurfaceLayer};
   RecentQueries recentCondLines{points, kCondLineLayer};
+  // The position of the second triangle of each split quad, by the quad's
+  // position (the first triangle took the quad's place).
+  static constexpr std::uint32_t kNoSecondTriangle = 0xffffffffu;
+  std::vector<std::uint32_t> secondTriangles;
   std::vector<std::uint32_t> candidates;
 };
 
