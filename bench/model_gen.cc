@@ -69,7 +69,7 @@ int pick(long long a, long long b, std::uint64_t salt, int modulus) {
   return static_cast<int>(h % static_cast<std::uint64_t>(modulus));
 }
 
-// Salts, one per decision, so that decisions do not correlate.
+// Salts, one per random choice, so that the choices do not correlate.
 enum Salt : std::uint64_t {
   kTinySalt = 1,
   kSteepSalt,

@@ -26,6 +26,10 @@ namespace quillery {
 
 namespace {
 
+// Blocks at least this large are mapped by themselves.
+[[maybe_unused]] constexpr std::size_t kLargeBlock = std::size_t{2} << 20;
+
+#if !defined(QUILLERY_POOL_DISABLED)
 constexpr std::size_t kGranule = 16;
 constexpr std::size_t kLargestPooled = 512;
 constexpr std::size_t kClasses = kLargestPooled / kGranule;
@@ -49,10 +53,8 @@ PoolState& state() {
   return pool;
 }
 
-// Blocks at least this large are mapped by themselves.
-constexpr std::size_t kLargeBlock = std::size_t{2} << 20;
-
 char* newChunk() { return static_cast<char*>(allocateLarge(kChunkSize)); }
+#endif
 
 }  // namespace
 
