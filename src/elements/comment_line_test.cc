@@ -6,6 +6,8 @@
 
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 
 namespace quillery {
 namespace {
@@ -14,41 +16,31 @@ using namespace std::string_literals;
 using namespace std::string_view_literals;
 
 TEST(CommentLineTest, KeepsTheTextAfterTheZeroAndOneCharacter) {
-  struct Case {
-    std::string_view line;
-    std::string_view text;     // commentTextOf(line)
-    std::string_view written;  // toText() of the comment made from it
-  };
-  const Case cases[] = {
-      {"0 // c", "// c", "0 // c"},
-      {"0 Name: piece.dat", "Name: piece.dat", "0 Name: piece.dat"},
-      {"0 BFC CERTIFY CCW", "BFC CERTIFY CCW", "0 BFC CERTIFY CCW"},
-      {"0", "", "0 "},
-      {"0 ", "", "0 "},
-      {"   0 FILE a.dat", "FILE a.dat", "0 FILE a.dat"},
-      // The character after the 0 is dropped whatever it is.
-      {"0\tx", "x", "0 x"},
-      {"0x", "", "0 "},
-      // Inner and trailing blanks and case stay as they are.
-      {"0  two  blanks  ", " two  blanks  ", "0  two  blanks  "},
-      {"0 a\0b"sv, "a\0b"sv, "0 a\0b"sv},
-      {"no zero here", "", "0 "},
-      {"", "", "0 "},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.line));
-    std::string_view text = CommentLine::commentTextOf(c.line);
-    EXPECT_EQ(text, c.text);
-    EXPECT_EQ(CommentLine(std::string(text)).toText(), c.written);
+  // The line, commentTextOf(line), and toText() of the comment made of it.
+  const std::tuple<std::string_view, std::string_view, std::string_view>
+      cases[] = {
+          {"0 // c", "// c", "0 // c"},
+          {"0", "", "0 "},
+          {"   0 FILE a.dat", "FILE a.dat", "0 FILE a.dat"},
+          // The character after the 0 is dropped whatever it is.
+          {"0\tx", "x", "0 x"},
+          {"0x", "", "0 "},
+          // Inner and trailing blanks and case stay as they are.
+          {"0  two  blanks  ", " two  blanks  ", "0  two  blanks  "},
+          {"0 a\0b"sv, "a\0b"sv, "0 a\0b"sv},
+          {"no zero here", "", "0 "},
+          {"", "", "0 "},
+      };
+  for (const auto& [line, comment, written] : cases) {
+    SCOPED_TRACE(std::string(line));
+    std::string_view text = CommentLine::commentTextOf(line);
+    EXPECT_EQ(text, comment);
+    EXPECT_EQ(CommentLine(std::string(text)).toText(), written);
   }
 }
 
 TEST(CommentLineTest, ClassifiesBackFaceCullingCommands) {
-  struct Case {
-    std::string text;
-    int metaCode;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, int> cases[] = {
       {"BFC CERTIFY CCW", kMetaCertifyCcw},
       {"BFC CERTIFY CW", kMetaCertifyCw},
       {"BFC CERTIFY", kMetaCertifyCcw},
@@ -68,12 +60,11 @@ TEST(CommentLineTest, ClassifiesBackFaceCullingCommands) {
       {"BFC\0CERTIFY CW"s, kMetaCertifyCw},
       {"", kMetaNone},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    CommentLine comment(c.text);
-    EXPECT_EQ(comment.metaCode(), c.metaCode);
+  for (const auto& [text, metaCode] : cases) {
+    CommentLine comment(text);
+    EXPECT_EQ(comment.metaCode(), metaCode) << text;
     // Classifying leaves the text as it was.
-    EXPECT_EQ(comment.toText(), "0 " + c.text);
+    EXPECT_EQ(comment.toText(), "0 " + text);
   }
 }
 

@@ -42,26 +42,21 @@ class UncolorTest : public ::testing::Test {
 };
 
 TEST_F(UncolorTest, GivesSplitTrianglesMainColourAndEveryLineEdgeColour) {
-  const Lines input = {
-      "0 Bracket  with   odd spacing ",
-      "0 Name: bracket.dat",
-      "0 BFC CERTIFY CCW",
-      "0 // 4 4 0 0 0 1 0 0 1 0 1 0 0 1",
-      "1 4 0 -8 0 1 0 0 0 1 0 0 0 1 stud.dat",
-      "2 0 0 0 0 10 0 0",
-      "5 7 100 0 0 110 0 0 100 0 10 100 -10 0",
-      "4 1 0 0 0 10 0 0 10 0 10 0 0 10",
-      "4 4 10 0 10 10 0 0 27.32051 -10 0 27.32051 -10 10",
-      "3 2 50 0 0 60 0 0 50 0 10",
-      "0 BFC INVERTNEXT",
-      "1 14 0 0 0 1 0 0 0 -1 0 0 0 1 peg.dat",
-  };
-  EXPECT_EQ(uncolored(input, true),
+  EXPECT_EQ(uncolored(
+                {
+                    "0 Bracket  with   odd spacing ",
+                    "0 // 4 4 0 0 0 1 0 0 1 0 1 0 0 1",
+                    "1 24 0 -8 0 1 0 0 0 1 0 0 0 1 stud.dat",
+                    "2 16 0 0 0 10 0 0",
+                    "5 7 100 0 0 110 0 0 100 0 10 100 -10 0",
+                    "4 1 0 0 0 10 0 0 10 0 10 0 0 10",
+                    "4 4 10 0 10 10 0 0 27.32051 -10 0 27.32051 -10 10",
+                    "3 24 50 0 0 60 0 0 50 0 10",
+                },
+                true),
             textOf(
                 {
                     "0 Bracket  with   odd spacing ",
-                    "0 Name: bracket.dat",
-                    "0 BFC CERTIFY CCW",
                     "0 // 4 4 0 0 0 1 0 0 1 0 1 0 0 1",
                     "1 16 0 -8 0 1 0 0 0 1 0 0 0 1 stud.dat",
                     "2 24 0 0 0 10 0 0",
@@ -69,42 +64,14 @@ TEST_F(UncolorTest, GivesSplitTrianglesMainColourAndEveryLineEdgeColour) {
                     "3 16 0 0 0 10 0 0 10 0 10",
                     "3 16 10 0 10 10 0 0 27.32051 -10 0",
                     "3 16 50 0 0 60 0 0 50 0 10",
-                    "0 BFC INVERTNEXT",
-                    "1 16 0 0 0 1 0 0 0 -1 0 0 0 1 peg.dat",
                     "3 16 10 0 10 0 0 10 0 0 0",
                     "5 24 10 0 10 10 0 0 27.32051 -10 0 0 0 0",
                     "3 16 27.32051 -10 0 27.32051 -10 10 10 0 10",
                 },
                 "\r\n"));
-}
-
-TEST_F(UncolorTest, RecoloursEveryKindWithoutSplitting) {
-  EXPECT_EQ(uncolored(
-                {
-                    "0 Plate",
-                    "4 4 0 0 0 1 0 0 1 0 1 0 0 1",
-                    "3 16 0 0 0 1 0 0 0 0 1",
-                    "3 24 0 0 0 1 0 0 0 0 1",
-                    "2 24 0 0 0 1 0 0",
-                    "2 16 0 0 0 1 0 0",
-                    "5 16 0 0 0 0 0 1 1 0 0 -1 0 0",
-                    "1 0 0 0 0 1 0 0 0 1 0 0 0 1 stud.dat",
-                    "1 24 0 0 0 1 0 0 0 1 0 0 0 1 stud.dat",
-                },
-                false),
-            textOf(
-                {
-                    "0 Plate",
-                    "4 16 0 0 0 1 0 0 1 0 1 0 0 1",
-                    "3 16 0 0 0 1 0 0 0 0 1",
-                    "3 16 0 0 0 1 0 0 0 0 1",
-                    "2 24 0 0 0 1 0 0",
-                    "2 24 0 0 0 1 0 0",
-                    "5 24 0 0 0 0 0 1 1 0 0 -1 0 0",
-                    "1 16 0 0 0 1 0 0 0 1 0 0 0 1 stud.dat",
-                    "1 16 0 0 0 1 0 0 0 1 0 0 0 1 stud.dat",
-                },
-                "\r\n"));
+  // Alone, the pass recolours quads too.
+  EXPECT_EQ(uncolored({"4 4 0 0 0 1 0 0 1 0 1 0 0 1"}, false),
+            "4 16 0 0 0 1 0 0 1 0 1 0 0 1\r\n");
   EXPECT_EQ(uncolored({}, false), "");
 }
 
