@@ -18,9 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kBanner[] =
-    "\nQuillery 1.0 - by Tobrin\n--------------------------\n";
-constexpr char kPrompt[] = "Press <Enter> to quit\n";
 
 // Statistics as the reader and the writer print them.
 struct Counts {

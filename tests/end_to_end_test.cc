@@ -17,9 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kBanner[] =
-    "\nQuillery 1.0 - by Tobrin\n--------------------------\n";
-constexpr char kPrompt[] = "Press <Enter> to quit\n";
 constexpr char kUsage[] =
     "Quillery [options] InFile Outfile\n"
     "-k <val>: key color (default none)\n"

@@ -2,6 +2,7 @@
 #include "test_util.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,8 +34,8 @@ ScopedTempDir::~ScopedTempDir() {
   for (auto it = fs::recursive_directory_iterator(root, ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored)) {
     if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
-      fs::permissions(it->path(), fs::perms::owner_all,
-                      fs::perm_options::add, ignored);
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add,
+                      ignored);
     }
   }
   fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
@@ -104,14 +105,25 @@ RunResult runChild(const fs::path& workDir,
 
 }  // namespace
 
+std::vector<std::string> crlfLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::istringstream in(bytes);
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_TRUE(line.ends_with('\r')) << "no CR LF after " << line;
+    if (line.ends_with('\r')) line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 RunResult runBinary(const fs::path& workDir,
                     const std::vector<std::string>& args) {
   return runChild(workDir, args, -1, 0);
 }
 
 RunResult runBinaryWithLimit(const fs::path& workDir,
-                             const std::vector<std::string>& args,
-                             int resource, unsigned long long limit) {
+                             const std::vector<std::string>& args, int resource,
+                             unsigned long long limit) {
   return runChild(workDir, args, resource, static_cast<rlim_t>(limit));
 }
 

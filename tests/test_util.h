@@ -8,6 +8,16 @@
 
 namespace quillery::testing {
 
+// The tool's banner and closing prompt, as they stand on the console.
+inline constexpr char kBanner[] =
+    "\nQuillery 1.0 - by Tobrin\n--------------------------\n";
+inline constexpr char kPrompt[] = "Press <Enter> to quit\n";
+
+// The lines of a written file, each of which must end with CR LF (a test
+// failure is recorded for every line that does not); the line ends are
+// removed.
+std::vector<std::string> crlfLines(const std::string& bytes);
+
 // A fresh folder under the system's temporary directory, removed with
 // everything in it when the object goes out of scope.
 class ScopedTempDir {
@@ -46,7 +56,7 @@ RunResult runBinary(const std::filesystem::path& workDir,
 // SIGXFSZ is ignored there, so a write past RLIMIT_FSIZE fails with an
 // error the tool sees instead of killing it.
 RunResult runBinaryWithLimit(const std::filesystem::path& workDir,
-                             const std::vector<std::string>& args,
-                             int resource, unsigned long long limit);
+                             const std::vector<std::string>& args, int resource,
+                             unsigned long long limit);
 
 }  // namespace quillery::testing

@@ -31,6 +31,12 @@ int CommentLine::metaCode() const {
   return kMetaCertifyCcw;
 }
 
+int CommentLine::windingAfter(int metaCode, int state) {
+  if (metaCode == kMetaCertifyCcw) return kWindingCcw;
+  if (metaCode == kMetaCertifyCw) return kWindingCw;
+  return state;
+}
+
 std::string_view CommentLine::commentTextOf(std::string_view line) {
   std::size_t zero = line.find('0');
   if (zero == std::string_view::npos || line.size() - zero < 2) {

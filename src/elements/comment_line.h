@@ -31,6 +31,10 @@ class CommentLine : public Element {
   // "INVERTNEXT" wins, then "CERTIFY" with "CCW", "CW" or no direction.
   int metaCode() const;
 
+  // The certification state after a line of `metaCode`, from `state`: a
+  // certification line sets it, every other line leaves it.
+  static int windingAfter(int metaCode, int state);
+
   // The comment text of a type-0 line as the reader takes it: what follows
   // the first '0' of the line and the one character after it; empty when
   // the line has no '0' or nothing after that.

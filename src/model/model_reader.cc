@@ -14,8 +14,7 @@ void Model::readText(std::string_view text, int counts[6]) {
     std::unique_ptr<Element> element = makeElement(type, line);
     if (type == kCommentType) {
       int code = static_cast<const CommentLine&>(*element).metaCode();
-      if (code == kMetaCertifyCcw) state = kWindingCcw;
-      if (code == kMetaCertifyCw) state = kWindingCw;
+      state = CommentLine::windingAfter(code, state);
     } else {
       ++counts[type];
     }

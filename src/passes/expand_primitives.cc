@@ -170,8 +170,7 @@ void Expansion::inline_(const ParsedSubfile& file, const SubfileRef& ref,
   for (const ParsedSubfile::Line& line : file.lines) {
     std::unique_ptr<Element> element;
     if (line.type == kCommentType) {
-      if (line.metaCode == kMetaCertifyCcw) state = kWindingCcw;
-      if (line.metaCode == kMetaCertifyCw) state = kWindingCw;
+      state = CommentLine::windingAfter(line.metaCode, state);
       // Ordinary comments of inlined files are dropped.
       if (line.metaCode == kMetaNone) {
         element = std::make_unique<DeletedElement>();

@@ -16,6 +16,7 @@
 #include "memory_file_access.h"
 #include "model/model.h"
 #include "model/search_path_list.h"
+#include "test_util.h"
 
 namespace quillery {
 namespace {
@@ -59,14 +60,7 @@ class ExpandPrimitivesTest : public ::testing::Test {
     console = passConsole.str();
     EXPECT_EQ(model->writeFile("out.dat", true, files, ignored),
               Model::WriteResult::kWritten);
-    Lines lines;
-    std::istringstream bytes(files.outputs["out.dat"]);
-    for (std::string line; std::getline(bytes, line);) {
-      EXPECT_TRUE(line.ends_with('\r')) << "no CR LF after " << line;
-      if (line.ends_with('\r')) line.pop_back();
-      lines.push_back(line);
-    }
-    return lines;
+    return testing::crlfLines(files.outputs["out.dat"]);
   }
 
   MemoryFileAccess files;

@@ -13,6 +13,7 @@
 #include "elements/triangle.h"
 #include "memory_file_access.h"
 #include "model/model.h"
+#include "test_util.h"
 
 namespace quillery {
 namespace {
@@ -56,14 +57,7 @@ class SplitQuadsTest : public ::testing::Test {
     std::ostringstream console;
     EXPECT_EQ(model.writeFile("out.dat", false, files, console),
               Model::WriteResult::kWritten);
-    Lines lines;
-    std::istringstream bytes(files.outputs["out.dat"]);
-    for (std::string line; std::getline(bytes, line);) {
-      EXPECT_TRUE(line.ends_with('\r')) << "no CR LF after " << line;
-      if (line.ends_with('\r')) line.pop_back();
-      lines.push_back(line);
-    }
-    return lines;
+    return testing::crlfLines(files.outputs["out.dat"]);
   }
 };
 

@@ -16,7 +16,6 @@
 
 namespace quillery::reference {
 
-
 void splitQuads(Model& model, int keyColor, bool manageCondLines) {
   // Entries appended on the way are visited too; they are never quads.
   for (std::size_t index = 0; index < model.size(); ++index) {
@@ -69,8 +68,6 @@ void addCondLinesAlong(Model& model, Element& triangle) {
   }
 }
 
-
-
 namespace {
 
 // One link of the chains of files that elements were inlined from: the
@@ -93,8 +90,7 @@ bool chainHolds(const std::vector<ChainLink>& chains, int link,
 
 bool isInvertNext(const Element& element) {
   return element.typeCode() == kCommentType &&
-         static_cast<const CommentLine&>(element).metaCode() ==
-             kMetaInvertNext;
+         static_cast<const CommentLine&>(element).metaCode() == kMetaInvertNext;
 }
 
 }  // namespace
@@ -134,8 +130,7 @@ void expandPrimitives(Model& model, const SearchPathList& searchPaths,
       std::unique_ptr<Element> element = makeElement(type, line);
       if (type == kCommentType) {
         int code = static_cast<const CommentLine&>(*element).metaCode();
-        if (code == kMetaCertifyCcw) state = kWindingCcw;
-        if (code == kMetaCertifyCw) state = kWindingCw;
+        state = CommentLine::windingAfter(code, state);
         // Ordinary comments of inlined files are dropped.
         if (code == kMetaNone) element = std::make_unique<DeletedElement>();
       } else if (type == kSubfileType) {
@@ -165,7 +160,6 @@ void expandPrimitives(Model& model, const SearchPathList& searchPaths,
   console << counts[kTriangleType] << " Triangles" << std::endl;
   console << counts[kQuadType] << " Quads" << std::endl;
 }
-
 
 Passes passes() { return Passes{&expandPrimitives, &splitQuads}; }
 
