@@ -1,0 +1,95 @@
+// Runs every whole-program case under tests/cases: each folder holds the
+// command line, the files the tool starts from and the exact console output
+// and files it must leave behind. Adding a case adds no code.
+//
+//   args      the arguments after the program name, one per line
+//   exit      the expected exit code (0 when the file is absent)
+//   stdout    the expected console output, byte for byte
+//   in/       copied into an empty work folder, the tool's current folder
+//   out/      every file here must exist in the work folder afterwards with
+//             exactly these bytes
+//   gone      optional: paths, one per line, that must not exist afterwards
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace quillery::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCasesDir = fs::path(QUILLERY_SOURCE_DIR) / "tests" / "cases";
+
+// The lines of `text` without their line ends; a last line without one counts.
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.ends_with('\r')) line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> caseNames() {
+  std::vector<std::string> names;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(kCasesDir, ignored)) {
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class CaseTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(CaseTest, GivesTheRecordedBytes) {
+  const fs::path folder = kCasesDir / GetParam();
+  ScopedTempDir work;
+  if (fs::exists(folder / "in")) {
+    fs::copy(folder / "in", work.path(), fs::copy_options::recursive);
+  }
+  std::vector<std::string> args = linesOf(readBytes(folder / "args"));
+  int exitCode = 0;
+  if (fs::exists(folder / "exit")) {
+    exitCode = std::stoi(readBytes(folder / "exit"));
+  }
+  RunResult run = runBinary(work.path(), args);
+  EXPECT_EQ(run.exitCode, exitCode);
+  EXPECT_EQ(run.console, readBytes(folder / "stdout"));
+  if (fs::exists(folder / "out")) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder / "out")) {
+      if (!entry.is_regular_file()) continue;
+      fs::path relative = fs::relative(entry.path(), folder / "out");
+      SCOPED_TRACE(relative.string());
+      ASSERT_TRUE(fs::exists(work.path() / relative));
+      EXPECT_EQ(readBytes(work.path() / relative), readBytes(entry.path()));
+    }
+  }
+  if (fs::exists(folder / "gone")) {
+    for (const std::string& path : linesOf(readBytes(folder / "gone"))) {
+      EXPECT_FALSE(fs::exists(work.path() / path)) << path;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CaseTest, ::testing::ValuesIn(caseNames()),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           for (char& c : name) {
+                             if (!std::isalnum(static_cast<unsigned char>(c))) {
+                               c = '_';
+                             }
+                           }
+                           return name;
+                         });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CaseTest);
+
+}  // namespace
+}  // namespace quillery::testing
