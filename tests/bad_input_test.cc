@@ -205,8 +205,14 @@ TEST_F(BadInputTest, DamagedFieldsAreReadAsFarAsTheyGo) {
       {"abc", nullptr},
       {"1", "1 0 0 0 0 0 0 0 0 0 0 0 0 0 "},
       {"1 16 1 2 3 4 5 6 7 x 0 0 0 1 a.dat", "1 16 1 2 3 4 5 6 7 0 0 0 0 0 "},
-      {"1 0x2FF0000 0 0 0 1 0 0 0 1 0 0 0 1 a.dat",
-       "1 0 0 0 0 1 0 0 0 1 0 0 0 1 a.dat"},
+      {"1 0x2ff0000 0 0 0 1 0 0 0 1 0 0 0 1 a.dat",
+       "1 0x2FF0000 0 0 0 1 0 0 0 1 0 0 0 1 a.dat"},
+      {"2 0X1 1 2 3 4 5 6", "2 0x0000001 1 2 3 4 5 6"},
+      {"2 0x123456789 1 2 3 4 5 6", "2 0x23456789 1 2 3 4 5 6"},
+      {"2 0x10000000000000000 1 2 3 4 5 6", "2 0xFFFFFFFF 1 2 3 4 5 6"},
+      {"2 0x12g 1 2 3 4 5 6", "2 0 1 2 3 4 5 6"},
+      {"2 -0x10 1 2 3 4 5 6", "2 0 1 2 3 4 5 6"},
+      {"2 0x 1 2 3 4 5 6", "2 0 1 2 3 4 5 6"},
       {"1 16 1e400 -1e400 nan inf -inf NaN 1e308 0 0 0 0 1 a.dat",
        "1 16 inf -inf nan inf -inf nan 1e+308 0 0 0 0 1 a.dat"},
       {"2", "2 0 0 0 0 0 0 0"},
@@ -264,11 +270,11 @@ TEST_F(BadInputTest, DamagedGeometryAndUnusableReferences) {
              {"2 24 nan 0 1 nan 0 1", "3 4 nan 0 1 nan 0 -1 nan 0 -1",
               "3 4 nan 0 -1 nan 0 1 nan 0 1"},
              {1, 0, 0, 1});
-  // A hexadecimal direct colour reads as 0, which -k 0 then selects.
-  expectFull("reference in a hexadecimal colour", "0",
+  // A direct colour is selected by its number and passed on in its form.
+  expectFull("reference in a direct colour", "50266112",
              "1 0x2FF0000 0 0 0 1 0 0 0 1 0 0 0 1 rect.dat",
-             {"2 24 1 0 1 -1 0 1", "3 0 -1 0 1 -1 0 -1 1 0 -1",
-              "3 0 1 0 -1 1 0 1 -1 0 1"},
+             {"2 24 1 0 1 -1 0 1", "3 0x2FF0000 -1 0 1 -1 0 -1 1 0 -1",
+              "3 0x2FF0000 1 0 -1 1 0 1 -1 0 1"},
              {1, 0, 0, 1});
   // Every search directory joined with an empty name is a folder.
   expectFull("no file name", "16", "1 16 0 0 0 1 0 0 0 1 0 0 0 1",

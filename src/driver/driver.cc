@@ -74,7 +74,10 @@ bool parseOptions(const std::vector<std::string>& args, RunOptions& options,
       const std::string& value = args[index + 1];
       if (letter == 'k') {
         int color = options.keyColor;
-        if (scanInt(value, 0, color)) options.keyColor = color;
+        // A direct colour is given as it is written in a file.
+        if (scanHexColor(value, 0, color) || scanInt(value, 0, color)) {
+          options.keyColor = color;
+        }
       } else {
         if (value.empty()) return false;
         addLibrary(searchPaths, value);

@@ -1,6 +1,8 @@
 // Comment and meta lines, and the back-face-culling classification.
 #include "elements/comment_line.h"
 
+#include "geometry/number_text.h"
+
 namespace quillery {
 
 std::string CommentLine::toText() const {
@@ -29,6 +31,41 @@ int CommentLine::metaCode() const {
   if (contains("CCW")) return kMetaCertifyCcw;
   if (contains("CW")) return kMetaCertifyCw;
   return kMetaCertifyCcw;
+}
+
+namespace {
+
+// `word` equals `upper` (an upper-case word) ignoring ASCII letter case.
+bool sameWord(std::string_view word, std::string_view upper) {
+  if (word.size() != upper.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    char c = word[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != upper[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<BfcCommand> CommentLine::bfcCommand() const {
+  std::string_view rest(text);
+  std::size_t start = skipSpace(rest, 0);
+  std::size_t end = skipToken(rest, start);
+  if (!sameWord(rest.substr(start, end - start), "BFC")) return std::nullopt;
+  BfcCommand command;
+  for (start = skipSpace(rest, end); start < rest.size();
+       start = skipSpace(rest, end)) {
+    end = skipToken(rest, start);
+    std::string_view word = rest.substr(start, end - start);
+    command.certify |= sameWord(word, "CERTIFY");
+    command.noCertify |= sameWord(word, "NOCERTIFY");
+    command.clockwise |= sameWord(word, "CW");
+    command.counterClockwise |= sameWord(word, "CCW");
+    command.clip |= sameWord(word, "CLIP");
+    command.noClip |= sameWord(word, "NOCLIP");
+  }
+  return command;
 }
 
 int CommentLine::windingAfter(int metaCode, int state) {

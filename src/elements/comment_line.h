@@ -1,6 +1,7 @@
 // CommentLine: an LDraw line of type 0, a comment or a meta command.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,16 @@ inline constexpr int kMetaNone = 0;
 inline constexpr int kMetaInvertNext = 1;
 inline constexpr int kMetaCertifyCcw = 2;
 inline constexpr int kMetaCertifyCw = 3;
+
+// The words of a back-face-culling command, each compared whole.
+struct BfcCommand {
+  bool certify = false;
+  bool noCertify = false;
+  bool clockwise = false;
+  bool counterClockwise = false;
+  bool clip = false;
+  bool noClip = false;
+};
 
 // Holds the text after the "0" and the character that follows it, verbatim,
 // and writes it back as read.
@@ -30,6 +41,12 @@ class CommentLine : public Element {
   // substring search over the upper-cased text: "BFC" must occur, then
   // "INVERTNEXT" wins, then "CERTIFY" with "CCW", "CW" or no direction.
   int metaCode() const;
+
+  // The back-face-culling command as an LDraw reader takes it: the first
+  // word of the text is "BFC" and every other word counts only whole (both
+  // in any letter case). Nothing for any other comment, so "// BFC CW" and
+  // "BFC NOCERTIFY" are not certification lines, unlike for metaCode().
+  std::optional<BfcCommand> bfcCommand() const;
 
   // The certification state after a line of `metaCode`, from `state`: a
   // certification line sets it, every other line leaves it.

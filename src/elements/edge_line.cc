@@ -21,7 +21,7 @@ EdgeLine::EdgeLine(const Point& p1, const Point& p2, int color)
     : ShapeElement(color), p1(p1), p2(p2) {}
 
 EdgeLine::EdgeLine(const EdgeLine& source)
-    : ShapeElement(source.color), p1(source.p1), p2(source.p2) {}
+    : ShapeElement(source.color, source.hexColor), p1(source.p1), p2(source.p2) {}
 
 void EdgeLine::swapXY() {
   p1.swapXY();

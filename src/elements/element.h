@@ -136,6 +136,12 @@ class Element : public SpatialObject {
   // Certification in force where the line stands: kWindingCcw, kWindingCw or
   // kWindingNone.
   std::int32_t winding = kWindingNone;
+  // How an LDraw reader of the output must take a triangle or quad: the
+  // winding its vertex order is to be read with (kWindingNone when its file
+  // is not certified), and, for surfaces and references, whether back faces
+  // are culled where it came from.
+  std::int8_t faceWinding = kWindingNone;
+  bool culled = false;
 };
 
 }  // namespace quillery

@@ -47,7 +47,7 @@ Quad::Quad(const Point& p1, const Point& p2, const Point& p3, const Point& p4,
     : ShapeElement(color), p1(p1), p2(p2), p3(p3), p4(p4) {}
 
 Quad::Quad(const Quad& source)
-    : ShapeElement(source.color),
+    : ShapeElement(source.color, source.hexColor),
       p1(source.p1),
       p2(source.p2),
       p3(source.p3),
@@ -316,6 +316,13 @@ void Quad::splitInTwo(std::unique_ptr<Element>& first,
     } else {
       diagonal = std::make_unique<DeletedElement>();
     }
+  }
+  // Both halves are read as the quad was: its colour in the form it was
+  // written, its winding and its culling.
+  for (Element* half : {first.get(), second.get()}) {
+    static_cast<Triangle*>(half)->hexColor = hexColor;
+    half->faceWinding = faceWinding;
+    half->culled = culled;
   }
 }
 

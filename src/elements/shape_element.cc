@@ -8,14 +8,23 @@ namespace quillery {
 std::size_t ShapeElement::readColorField(std::string_view line) {
   std::size_t pos = skipToken(line, skipSpace(line, 0));
   int value = 0;
-  if (scanInt(line, pos, value)) color = value;
+  if (scanHexColor(line, pos, value)) {
+    color = value;
+    hexColor = true;
+  } else if (scanInt(line, pos, value)) {
+    color = value;
+  }
   return skipToken(line, skipSpace(line, pos));
 }
 
 void ShapeElement::appendHead(std::string& out, int type) const {
   out.push_back(static_cast<char>('0' + type));
   out.push_back(' ');
-  appendColor(out, color);
+  if (hexColor) {
+    appendHexColor(out, color);
+  } else {
+    appendColor(out, color);
+  }
 }
 
 std::optional<std::size_t> readPoints(std::string_view line, std::size_t pos,

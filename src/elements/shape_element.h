@@ -9,17 +9,29 @@
 
 namespace quillery {
 
-// Adds the LDraw colour number to Element.
+// Adds the LDraw colour number to Element. A colour read as a hexadecimal
+// direct colour ("0x2FF0000") is written back in that form; a colour that a
+// pass sets is written in decimal.
 class ShapeElement : public Element {
  public:
-  void setColor(int newColor) override { color = newColor; }
+  void setColor(int newColor) override {
+    color = newColor;
+    hexColor = false;
+  }
   int getColor() const override { return color; }
+  // Takes the colour of `parent`, in the form it was written.
+  void inheritColor(const ShapeElement& parent) {
+    color = parent.color;
+    hexColor = parent.hexColor;
+  }
 
   std::int32_t color = 0;
+  bool hexColor = false;
 
  protected:
   ShapeElement() = default;
-  explicit ShapeElement(int color) : color(color) {}
+  explicit ShapeElement(int color, bool hexColor = false)
+      : color(color), hexColor(hexColor) {}
 
   // Reads the head of a line of types 2 to 5: skips the type token, reads
   // the colour as "%d" (left as it is when the token is not an integer) and

@@ -20,7 +20,7 @@ SubfileRef::SubfileRef(std::string_view line) {
 }
 
 SubfileRef::SubfileRef(const SubfileRef& source)
-    : ShapeElement(source.color),
+    : ShapeElement(source.color, source.hexColor),
       position(source.position),
       matrix(source.matrix),
       fileName(source.fileName),

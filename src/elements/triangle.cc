@@ -45,7 +45,10 @@ Triangle::Triangle(const Point& p1, const Point& p2, const Point& p3,
     : ShapeElement(color), p1(p1), p2(p2), p3(p3) {}
 
 Triangle::Triangle(const Triangle& source)
-    : ShapeElement(source.color), p1(source.p1), p2(source.p2), p3(source.p3) {}
+    : ShapeElement(source.color, source.hexColor),
+      p1(source.p1),
+      p2(source.p2),
+      p3(source.p3) {}
 
 void Triangle::swapXY() {
   for (Point* p : {&p1, &p2, &p3}) p->swapXY();

@@ -195,4 +195,47 @@ void appendColor(std::string& out, int value) {
   out.push_back(' ');
 }
 
+bool scanHexColor(std::string_view text, std::size_t pos, int& value) {
+  pos = skipSpace(text, pos);
+  // At least one digit must follow the prefix.
+  if (pos + 2 >= text.size() || text[pos] != '0' ||
+      (text[pos + 1] != 'x' && text[pos + 1] != 'X') || isSpace(text[pos + 2])) {
+    return false;
+  }
+  constexpr std::uint64_t kLimit =
+      static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  std::uint64_t number = 0;
+  for (pos += 2; pos < text.size() && !isSpace(text[pos]); ++pos) {
+    char c = text[pos];
+    std::uint64_t digit;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<std::uint64_t>(c - '0');
+    } else if (c >= 'a' && c <= 'f') {
+      digit = static_cast<std::uint64_t>(c - 'a' + 10);
+    } else if (c >= 'A' && c <= 'F') {
+      digit = static_cast<std::uint64_t>(c - 'A' + 10);
+    } else {
+      return false;
+    }
+    number = number > (kLimit - digit) / 16 ? kLimit : number * 16 + digit;
+  }
+  value = static_cast<int>(static_cast<std::uint32_t>(number));
+  return true;
+}
+
+void appendHexColor(std::string& out, int value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  auto bits = static_cast<std::uint32_t>(value);
+  char buffer[8];
+  int length = 0;
+  do {
+    buffer[length++] = kDigits[bits & 0xF];
+    bits >>= 4;
+  } while (bits != 0);
+  out.append("0x");
+  out.append(static_cast<std::size_t>(length < 7 ? 7 - length : 0), '0');
+  while (length > 0) out.push_back(buffer[--length]);
+  out.push_back(' ');
+}
+
 }  // namespace quillery

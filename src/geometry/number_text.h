@@ -49,4 +49,16 @@ std::string formatNumber(double value);
 // Appends `value` formatted as printf("%d ") does (the number and one blank).
 void appendColor(std::string& out, int value);
 
+// Reads a hexadecimal colour token at `pos` (after leading white space):
+// "0x" or "0X" and one or more hexadecimal digits, up to white space or the
+// end of the text. The value is the number read as strtol with base 16 does
+// (saturating at 2^63 - 1), then its low 32 bits. Returns false (value
+// untouched) when the token has any other form.
+[[nodiscard]] bool scanHexColor(std::string_view text, std::size_t pos,
+                                int& value);
+
+// Appends `value` as "0x" and the upper-case hexadecimal digits of its 32
+// bits, at least seven, followed by one blank.
+void appendHexColor(std::string& out, int value);
+
 }  // namespace quillery

@@ -11,6 +11,12 @@
 
 namespace quillery {
 
+bool dropByteOrderMark(std::string_view& text) {
+  if (!text.starts_with("\xEF\xBB\xBF")) return false;
+  text.remove_prefix(3);
+  return true;
+}
+
 int lineType(std::string_view line) {
   int type = -1;
   if (!scanInt(line, 0, type)) return -1;

@@ -6,8 +6,13 @@
 #include <string_view>
 
 #include "elements/element.h"
+#include "model/bfc_state.h"
 
 namespace quillery {
+
+// Removes a UTF-8 byte order mark from the start of `text`. True when there
+// was one.
+bool dropByteOrderMark(std::string_view& text);
 
 // The line type of `line`: its leading integer as "%d" reads it, or -1 when
 // the line does not begin with an integer or the integer is not 0..5.
@@ -39,6 +44,25 @@ void forEachElementLine(std::string_view text, OnLine&& onLine) {
     int type = lineType(line);
     if (type >= 0) onLine(type, line);
   }
+}
+
+// Calls onElement(type, element) with the element made from every line of
+// `text` that forEachElementLine passes on, in file order. Each element is
+// marked with the back-face culling in force at its line in this file: the
+// winding of the switching reading and the culling state. Returns whether
+// the file is certified; when it is not, the marks mean nothing and the
+// caller clears them.
+template <typename OnElement>
+bool forEachElement(std::string_view text, OnElement&& onElement) {
+  BfcState bfc;
+  forEachElementLine(text, [&](int type, std::string_view line) {
+    std::unique_ptr<Element> element = makeElement(type, line);
+    bfc.take(*element, type);
+    element->faceWinding = bfc.winding(BfcState::kSwitching);
+    element->culled = bfc.culling();
+    onElement(type, std::move(element));
+  });
+  return bfc.certified();
 }
 
 }  // namespace quillery

@@ -55,6 +55,9 @@ class Model : public Element {
   std::vector<std::unique_ptr<Element>> elements;
   // Identity (resolved path) of the file read, once readFile succeeded.
   std::string sourceIdentity;
+  // The file read began with a UTF-8 byte order mark; the written file
+  // begins with one too.
+  bool byteOrderMark = false;
 };
 
 }  // namespace quillery

@@ -10,8 +10,9 @@ namespace quillery {
 
 void Model::readText(std::string_view text, int counts[6]) {
   int state = kWindingNone;
-  forEachElementLine(text, [&](int type, std::string_view line) {
-    std::unique_ptr<Element> element = makeElement(type, line);
+  const std::size_t first = elements.size();
+  bool certified = forEachElement(text, [&](int type,
+                                            std::unique_ptr<Element> element) {
     if (type == kCommentType) {
       int code = static_cast<const CommentLine&>(*element).metaCode();
       state = CommentLine::windingAfter(code, state);
@@ -23,6 +24,13 @@ void Model::readText(std::string_view text, int counts[6]) {
     element->winding = type == kSubfileType ? kWindingCcw : state;
     append(std::move(element));
   });
+  if (!certified) {
+    // A reader applies no culling at all to a file that is not certified.
+    for (std::size_t index = first; index < elements.size(); ++index) {
+      elements[index]->faceWinding = kWindingNone;
+      elements[index]->culled = false;
+    }
+  }
 }
 
 bool Model::readFile(const std::string& fileName, FileAccess& files,
@@ -32,7 +40,9 @@ bool Model::readFile(const std::string& fileName, FileAccess& files,
   if (!files.readFile(fileName, false, text, identity)) return false;
   sourceIdentity = identity;
   int counts[6] = {0, 0, 0, 0, 0, 0};
-  readText(text, counts);
+  std::string_view content(text);
+  byteOrderMark = dropByteOrderMark(content);
+  readText(content, counts);
   // The file's text is no longer needed once every element holds its data.
   std::string().swap(text);
   console << elements.size() << " lines in file" << std::endl;

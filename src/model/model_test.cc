@@ -232,8 +232,9 @@ TEST_F(ModelWriterTest, CertificationAwareModeCleansUpInvertNext) {
            {"0 Name", kInvert, kTri, kQuad}},
           // An INVERTNEXT as the last element goes.
           {{kCcw, kTri, kInvert}, {kCcw, kTri}},
-          // Further certification lines stay and reverse nothing.
-          {{kCcw, kTri, kCw, kTri}, {kCcw, kTri, kCw, kTri}},
+          // Further certification lines stay and reverse nothing; readers
+          // that ignore them are told the winding of what follows.
+          {{kCcw, kTri, kCw, kTri}, {kCcw, kTri, kCw, "0 BFC CW", kTri}},
       };
   for (const auto& [input, written] : cases) {
     model.elements.clear();

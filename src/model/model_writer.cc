@@ -10,6 +10,7 @@
 #include "elements/quad.h"
 #include "elements/subfile_ref.h"
 #include "elements/triangle.h"
+#include "model/bfc_state.h"
 #include "model/model.h"
 
 namespace quillery {
@@ -38,6 +39,94 @@ void appendLine(const Element& element, int type, std::string& out) {
       out.append(element.toText());
   }
 }
+
+// The clean-up of the certification-aware mode, before anything is
+// written: an INVERTNEXT line that no reference follows (and that is not
+// the first BFC line) is removed, and from the first such line on every
+// triangle and quad is reversed, unless the first BFC line was itself an
+// INVERTNEXT.
+void removeOrphanInvertNext(Model& model) {
+  int firstCode = kMetaNone;
+  bool reversing = false;
+  for (std::size_t index = 0; index < model.size(); ++index) {
+    Element& element = model.at(index);
+    int type = element.typeCode();
+    if (type == kCommentType) {
+      int code = static_cast<const CommentLine&>(element).metaCode();
+      if (code == kMetaNone) continue;
+      if (firstCode == kMetaNone) {
+        firstCode = code;
+      } else if (code == kMetaInvertNext) {
+        bool referenceFollows = index + 1 < model.size() &&
+                                model.at(index + 1).typeCode() == kSubfileType;
+        if (!referenceFollows) {
+          reversing = firstCode != kMetaInvertNext;
+          model.remove(index);
+        }
+      }
+    } else if (reversing && (type == kTriangleType || type == kQuadType)) {
+      element.reverse();
+    }
+  }
+}
+
+// Whether a reader takes the written lines as a certified file: the
+// elements that `writes` accepts, in list order, hold a CERTIFY line before
+// their first drawing line and no NOCERTIFY line.
+template <typename Writes>
+bool writesCertified(const std::vector<std::unique_ptr<Element>>& elements,
+                     Writes&& writes) {
+  BfcState bfc;
+  for (const auto& element : elements) {
+    int type = element->typeCode();
+    if (!writes(*element, type)) continue;
+    // Past the first drawing line only a NOCERTIFY line can still matter.
+    if (type != kCommentType && bfc.pastHeader()) continue;
+    bfc.take(*element, type);
+    if (bfc.pastHeader() && !bfc.certified()) return false;
+  }
+  return bfc.certified();
+}
+
+// Keeps what a reader of the output sees in step with what each element
+// carries: before a surface whose winding either reading would take
+// otherwise, a winding switch; before a surface or reference whose culling
+// differs from the state in force, a culling switch. Returns the number of
+// lines it added to `out`.
+int appendBfcSwitches(const Element& element, int type, BfcState& reader,
+                      std::string& out) {
+  int added = 0;
+  if ((type == kTriangleType || type == kQuadType) &&
+      element.faceWinding != kWindingNone &&
+      (element.faceWinding != reader.winding(BfcState::kSwitching) ||
+       element.faceWinding != reader.winding(BfcState::kStrict))) {
+    BfcCommand command;
+    if (element.faceWinding == kWindingCw) {
+      command.clockwise = true;
+      out.append("0 BFC CW\r\n");
+    } else {
+      command.counterClockwise = true;
+      out.append("0 BFC CCW\r\n");
+    }
+    reader.apply(command);
+    ++added;
+  }
+  if ((type == kSubfileType || type == kTriangleType || type == kQuadType) &&
+      element.culled != reader.culling()) {
+    BfcCommand command;
+    if (element.culled) {
+      command.clip = true;
+      out.append("0 BFC CLIP\r\n");
+    } else {
+      command.noClip = true;
+      out.append("0 BFC NOCLIP\r\n");
+    }
+    reader.apply(command);
+    ++added;
+  }
+  return added;
+}
+
 }  // namespace
 
 Model::WriteResult Model::writeFile(const std::string& fileName,
@@ -46,47 +135,34 @@ Model::WriteResult Model::writeFile(const std::string& fileName,
   std::unique_ptr<OutputFile> output = files.createOutput(fileName);
   if (!output) return WriteResult::kCannotCreate;
 
+  if (certificationAware) removeOrphanInvertNext(*this);
+  // Placeholders write nothing, and without expansion no inserted line is
+  // written.
+  auto writes = [certificationAware](const Element& element, int type) {
+    return type != kDeletedType && (certificationAware || !element.inserted);
+  };
+  // Only a certified output is culled by its readers; only then do the
+  // elements' windings and culling need lines of their own.
+  const bool keepCulling = writesCertified(elements, writes);
+  BfcState reader;
+
   long long written = 0;
   long long counts[6] = {0, 0, 0, 0, 0, 0};
-  // First BFC code met, and the reversal that an orphan INVERTNEXT switches
-  // on for every later triangle and quad.
-  int firstCode = kMetaNone;
-  bool reversing = false;
   bool ok = true;
   std::string block;
   // Small models need no whole block.
   block.reserve(std::min(kWriteBlock, elements.size() * 64) + 4096);
+  if (byteOrderMark) block.append("\xEF\xBB\xBF");
 
-  for (std::size_t index = 0; index < elements.size(); ++index) {
-    Element& element = *elements[index];
+  for (const auto& owned : elements) {
+    const Element& element = *owned;
     int type = element.typeCode();
-    if (certificationAware) {
-      if (type == kCommentType) {
-        int code = static_cast<const CommentLine&>(element).metaCode();
-        if (code != kMetaNone) {
-          if (firstCode == kMetaNone) {
-            firstCode = code;
-          } else if (code == kMetaInvertNext) {
-            bool referenceFollows =
-                index + 1 < elements.size() &&
-                elements[index + 1]->typeCode() == kSubfileType;
-            if (!referenceFollows) {
-              reversing = firstCode != kMetaInvertNext;
-              remove(index);
-              continue;
-            }
-          }
-        }
-      } else if (reversing && (type == kTriangleType || type == kQuadType)) {
-        element.reverse();
-      }
-    } else if (element.inserted) {
-      continue;
+    if (!writes(element, type)) continue;
+    if (keepCulling) {
+      written += appendBfcSwitches(element, type, reader, block);
+      reader.take(element, type);
     }
-    std::size_t start = block.size();
     appendLine(element, type, block);
-    // An element without text (a placeholder) writes no line at all.
-    if (block.size() == start) continue;
     if (type >= kSubfileType && type <= kCondLineType) ++counts[type];
     ++written;
     block.append("\r\n");

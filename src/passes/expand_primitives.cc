@@ -24,6 +24,8 @@ namespace {
 // lines parsed, each with the line type and, for comments, the BFC code.
 struct ParsedSubfile {
   bool found = false;
+  // A reader culls the file's surfaces only when it is certified.
+  bool certified = false;
   int fileId = -1;
   struct Line {
     int type;
@@ -64,8 +66,10 @@ std::unique_ptr<Element> copyOf(int type, const Element& prototype) {
       return std::make_unique<Quad>(static_cast<const Quad&>(prototype));
     default: {
       const auto& line = static_cast<const CondLine&>(prototype);
-      return std::make_unique<CondLine>(line.p1, line.p2, line.p3, line.p4,
-                                        line.color);
+      auto copy = std::make_unique<CondLine>(line.p1, line.p2, line.p3,
+                                             line.p4, line.color);
+      copy->hexColor = line.hexColor;
+      return copy;
     }
   }
 }
@@ -119,8 +123,12 @@ const ParsedSubfile& Expansion::subfile(const std::string& fileName) {
   if (!searchPaths.openSubfile(files, fileName, text, identity)) return parsed;
   parsed.found = true;
   parsed.fileId = fileIdOf(identity);
-  forEachElementLine(text, [&parsed](int type, std::string_view line) {
-    std::unique_ptr<Element> element = makeElement(type, line);
+  std::string_view content(text);
+  // A byte order mark of a subfile is not carried into the output.
+  (void)dropByteOrderMark(content);
+  parsed.certified = forEachElement(content, [&parsed](int type,
+                                                       std::unique_ptr<Element>
+                                                           element) {
     int code = type == kCommentType
                    ? static_cast<const CommentLine&>(*element).metaCode()
                    : kMetaNone;
@@ -166,7 +174,6 @@ void Expansion::inline_(const ParsedSubfile& file, const SubfileRef& ref,
   // its placement keep them independent of the list growing.
   const Matrix matrix = ref.matrix;
   const Vector position(ref.position);
-  const int parentColor = ref.getColor();
   for (const ParsedSubfile::Line& line : file.lines) {
     std::unique_ptr<Element> element;
     if (line.type == kCommentType) {
@@ -192,8 +199,16 @@ void Expansion::inline_(const ParsedSubfile& file, const SubfileRef& ref,
     element->inserted = true;
     element->transform(matrix);
     element->translate(position);
-    if (element->getColor() == kMainColor) element->setColor(parentColor);
+    if (element->getColor() == kMainColor) {
+      static_cast<ShapeElement&>(*element).inheritColor(ref);
+    }
     element->winding = line.type == kSubfileType ? invert : state;
+    // The vertex order already carries the inversion; a reader takes the
+    // surface with the winding it had in its own file, and culls it only
+    // when culling was on all the way down.
+    element->faceWinding =
+        file.certified ? line.element->faceWinding : kWindingNone;
+    element->culled = ref.culled && file.certified && line.element->culled;
     model.append(std::move(element));
   }
 }

@@ -182,8 +182,10 @@ TEST_F(ExpandPrimitivesTest, ReversesSurfacesForOddMirrorAndInvertNextCount) {
   };
   for (const auto& [lines, expected] : cases) {
     // A certified file: an INVERTNEXT left behind before an expanded
-    // reference would reverse everything after it when written.
-    Lines input = {"0 BFC CERTIFY CCW"}, output = input;
+    // reference would reverse everything after it when written. The
+    // primitives are not certified, so their surfaces are written unculled.
+    Lines input = {"0 BFC CERTIFY CCW"};
+    Lines output = {"0 BFC CERTIFY CCW", "0 BFC NOCLIP"};
     input.insert(input.end(), lines.begin(), lines.end());
     output.insert(output.end(), expected.begin(), expected.end());
     EXPECT_EQ(expand(input), output) << lines.front() << " " << lines.back();
@@ -268,7 +270,8 @@ TEST_F(ExpandPrimitivesTest, DropsSubfileCommentsButKeepsCertification) {
            "0 BFC CERTIFY CW", "0 BFC NOCLIP", "3 16 0 0 0 1 0 0 0 0 1"});
   EXPECT_EQ(
       expand({"0 Own remark", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 rectdoc.dat"}),
-      (Lines{"0 Own remark", "0 BFC CERTIFY CW", "3 4 0 0 0 1 0 0 0 0 1"}));
+      (Lines{"0 Own remark", "0 BFC CERTIFY CW", "0 BFC NOCLIP",
+             "3 4 0 0 0 1 0 0 0 0 1"}));
 }
 
 // Cycles through other files are refused end to end in

@@ -126,8 +126,14 @@ void expandPrimitives(Model& model, const SearchPathList& searchPaths,
     int chain = static_cast<int>(chains.size());
     chains.push_back({ref.sourceChain, identity});
 
-    forEachElementLine(text, [&](int type, std::string_view line) {
-      std::unique_ptr<Element> element = makeElement(type, line);
+    std::string_view content(text);
+    (void)dropByteOrderMark(content);
+    std::vector<std::pair<int, std::unique_ptr<Element>>> lines;
+    bool certified = forEachElement(
+        content, [&](int type, std::unique_ptr<Element> element) {
+          lines.emplace_back(type, std::move(element));
+        });
+    for (auto& [type, element] : lines) {
       if (type == kCommentType) {
         int code = static_cast<const CommentLine&>(*element).metaCode();
         state = CommentLine::windingAfter(code, state);
@@ -145,10 +151,14 @@ void expandPrimitives(Model& model, const SearchPathList& searchPaths,
       element->inserted = true;
       element->transform(matrix);
       element->translate(position);
-      if (element->getColor() == kMainColor) element->setColor(parentColor);
+      if (element->getColor() == kMainColor) {
+        static_cast<ShapeElement&>(*element).inheritColor(ref);
+      }
       element->winding = type == kSubfileType ? invert : state;
+      if (!certified) element->faceWinding = kWindingNone;
+      element->culled = ref.culled && certified && element->culled;
       model.append(std::move(element));
-    });
+    }
 
     model.remove(index);
     if (afterInvertNext) model.remove(index - 1);
