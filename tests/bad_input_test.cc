@@ -278,11 +278,15 @@ TEST_F(BadInputTest, DamagedGeometryAndUnusableReferences) {
              {1, 0, 0, 1});
   // Every search directory joined with an empty name is a folder.
   expectFull("no file name", "16", "1 16 0 0 0 1 0 0 0 1 0 0 0 1",
-             {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 "}, {});
+             {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 "}, {},
+             "Subfile  not found, not expanded\n");
   // Joined to a search directory, an absolute name leads nowhere.
+  const std::string absoluteNote =
+      "Subfile " + absolute + " not found, not expanded\n";
   expectFull("absolute file name", "16",
              "1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + absolute,
-             {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + absolute}, {});
+             {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + absolute}, {},
+             absoluteNote.c_str());
   expectFull("name of a folder in the first search directory", nullptr,
              kRectRef, kExpandedRect, {1, 0, 0, 1});
   expectFull("primitive that references itself", nullptr,

@@ -170,22 +170,22 @@ int Run::execute() {
 int Run::process(const RunOptions& options, const SearchPathList& searchPaths) {
   const std::string& inputFile = args[args.size() - 2];
   const std::string& outputFile = args.back();
-  auto owned = std::make_unique<Model>();
-  Model& model = *owned;
+  auto owned = std::make_unique<Document>();
+  Document& document = *owned;
   // Taking apart a model of millions of elements costs as much as writing
   // it; when the process ends right after the run, the operating system
   // takes the memory back at once. Sanitiser builds keep the release, so
   // that leak checks stay meaningful.
   struct LeaveToExit {
-    std::unique_ptr<Model>& model;
+    std::unique_ptr<Document>& document;
     bool leave;
     ~LeaveToExit() {
-      if (leave) (void)model.release();
+      if (leave) (void)document.release();
     }
   } leaveToExit{owned, teardown == Teardown::kLeaveToExit && !kSanitized};
   console << std::endl;
   console << "Reading input file " << inputFile << std::endl;
-  if (!model.readFile(inputFile, files, console)) {
+  if (!document.readFile(inputFile, files, console)) {
     console << inputFile << " not found" << std::endl;
     return finish(kExitFileError);
   }
@@ -196,25 +196,28 @@ int Run::process(const RunOptions& options, const SearchPathList& searchPaths) {
             << searchPaths.listText() << std::endl;
     console << (options.keyColor < 0 ? "\nExpanding Rect primitives\n"
                                      : "\nExpanding key-colored primitives\n");
-    passes.expandPrimitives(model, searchPaths, options.keyColor, files,
+    passes.expandPrimitives(document, searchPaths, options.keyColor, files,
                             console);
     console << std::endl;
   }
   if (options.splitQuadsEnabled) {
     console << "\nSplitting quads\n";
-    passes.splitQuads(model, options.keyColor, options.manageCondLines);
+    for (const auto& section : document.sections) {
+      passes.splitQuads(section->model, options.keyColor,
+                        options.manageCondLines);
+    }
     console << std::endl;
   }
   if (options.uncolorEnabled) {
     console << std::endl;
     console << "Return file to uncolored state" << std::endl;
-    uncolor(model);
+    for (const auto& section : document.sections) uncolor(section->model);
   }
 
   console << std::endl;
   console << "Writing output file " << outputFile << std::endl;
-  switch (model.writeFile(outputFile, options.expandPrimitivesEnabled, files,
-                          console)) {
+  switch (document.writeFile(outputFile, options.expandPrimitivesEnabled,
+                             files, console)) {
     case Model::WriteResult::kWritten:
       return finish(kExitOk);
     case Model::WriteResult::kCannotCreate:
@@ -229,7 +232,12 @@ int Run::process(const RunOptions& options, const SearchPathList& searchPaths) {
 
 }  // namespace
 
-Passes defaultPasses() { return Passes{&expandPrimitives, &splitQuads}; }
+Passes defaultPasses() {
+  return Passes{
+      static_cast<void (*)(Document&, const SearchPathList&, int, FileAccess&,
+                           std::ostream&)>(&expandPrimitives),
+      &splitQuads};
+}
 
 int runQuillery(const std::vector<std::string>& args, FileAccess& files,
                 std::istream& input, std::ostream& console,

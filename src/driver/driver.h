@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/document.h"
 #include "model/file_access.h"
 #include "model/model.h"
 #include "model/search_path_list.h"
@@ -21,9 +22,9 @@ inline constexpr int kExitFileError = 2;
 // them. The tool uses its indexed and cached passes; tests and benchmarks
 // can put the plain reference algorithms in their place.
 struct Passes {
-  void (*expandPrimitives)(Model& model, const SearchPathList& searchPaths,
-                           int keyColor, FileAccess& files,
-                           std::ostream& console);
+  void (*expandPrimitives)(Document& document,
+                           const SearchPathList& searchPaths, int keyColor,
+                           FileAccess& files, std::ostream& console);
   void (*splitQuads)(Model& model, int keyColor, bool manageCondLines);
 };
 

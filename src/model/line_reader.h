@@ -22,13 +22,12 @@ int lineType(std::string_view line);
 // text, or the line kind's parsing constructor applied to the whole line.
 std::unique_ptr<Element> makeElement(int type, std::string_view line);
 
-// Calls onLine(type, line) for every line of `text` whose type is 0..5, in
-// file order. A line ends at a line feed; a carriage return right before
-// it, or as the last byte of the text, is not part of the line. Lines of
-// any length are taken whole; empty lines and lines of other types are
-// passed over.
+// Calls onLine(line) for every line of `text`, empty ones included, in file
+// order; each line is a view into `text`. A line ends at a line feed; a
+// carriage return right before it, or as the last byte of the text, is not
+// part of the line.
 template <typename OnLine>
-void forEachElementLine(std::string_view text, OnLine&& onLine) {
+void forEachLine(std::string_view text, OnLine&& onLine) {
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
   std::size_t start = 0;
   while (start < text.size()) {
@@ -40,10 +39,22 @@ void forEachElementLine(std::string_view text, OnLine&& onLine) {
     if (endedByLineFeed && !line.empty() && line.back() == '\r') {
       line.remove_suffix(1);
     }
-    if (line.empty()) continue;
+    onLine(line);
+  }
+}
+
+// Calls onLine(type, line) for every line of `text` whose type is 0..5, in
+// file order. A line ends at a line feed; a carriage return right before
+// it, or as the last byte of the text, is not part of the line. Lines of
+// any length are taken whole; empty lines and lines of other types are
+// passed over.
+template <typename OnLine>
+void forEachElementLine(std::string_view text, OnLine&& onLine) {
+  forEachLine(text, [&onLine](std::string_view line) {
+    if (line.empty()) return;
     int type = lineType(line);
     if (type >= 0) onLine(type, line);
-  }
+  });
 }
 
 // Calls onElement(type, element) with the element made from every line of

@@ -33,15 +33,18 @@ class Model : public Element {
   // Replaces the entry at `index` by a DeletedElement.
   void remove(std::size_t index);
 
-  // Reads the file at `fileName` (a path as the user wrote it) and appends
-  // one element per line, then prints the reader's statistics on `console`.
-  // False, with nothing printed and the list unchanged, when the file cannot
-  // be read.
+  // Reads the file at `fileName` (a path as the user wrote it) as one list,
+  // a byte order mark passed over, and appends one element per line, then
+  // prints the reader's statistics on `console`. False, with nothing
+  // printed and the list unchanged, when the file cannot be read.
   [[nodiscard]] bool readFile(const std::string& fileName, FileAccess& files,
                               std::ostream& console);
-  // Reads the lines of `text` as readFile does, without statistics.
-  // Returns the per-type counts (index = line type, 1..5 used).
+  // Reads the lines of `text` as readFile does, without statistics, and
+  // adds what it read to the per-type counts (index = line type, 1..5).
   void readText(std::string_view text, int counts[6]);
+  // The reader's statistics block: `lines` elements read, `counts` by type.
+  static void printReaderStatistics(std::ostream& console, std::size_t lines,
+                                    const int counts[6]);
 
   // Outcome of writeFile.
   enum class WriteResult { kWritten, kCannotCreate, kCannotWrite };
@@ -55,9 +58,6 @@ class Model : public Element {
   std::vector<std::unique_ptr<Element>> elements;
   // Identity (resolved path) of the file read, once readFile succeeded.
   std::string sourceIdentity;
-  // The file read began with a UTF-8 byte order mark; the written file
-  // begins with one too.
-  bool byteOrderMark = false;
 };
 
 }  // namespace quillery

@@ -41,17 +41,22 @@ bool Model::readFile(const std::string& fileName, FileAccess& files,
   sourceIdentity = identity;
   int counts[6] = {0, 0, 0, 0, 0, 0};
   std::string_view content(text);
-  byteOrderMark = dropByteOrderMark(content);
+  (void)dropByteOrderMark(content);
   readText(content, counts);
   // The file's text is no longer needed once every element holds its data.
   std::string().swap(text);
-  console << elements.size() << " lines in file" << std::endl;
+  printReaderStatistics(console, elements.size(), counts);
+  return true;
+}
+
+void Model::printReaderStatistics(std::ostream& console, std::size_t lines,
+                                  const int counts[6]) {
+  console << lines << " lines in file" << std::endl;
   console << counts[kEdgeType] << " Edge lines" << std::endl;
   console << counts[kCondLineType] << " Conditional lines" << std::endl;
   console << counts[kTriangleType] << " Triangles" << std::endl;
   console << counts[kQuadType] << " Quads" << std::endl;
   console << counts[kSubfileType] << " Subfiles" << std::endl;
-  return true;
 }
 
 }  // namespace quillery

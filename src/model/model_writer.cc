@@ -1,7 +1,8 @@
 // The writer: one CRLF-terminated line per element in list order, the
 // back-face-culling clean-up of the certification-aware mode, and the
 // writer's statistics, printed once the file is safely in place.
-#include <algorithm>
+#include "model/model_writer.h"
+
 #include <string>
 
 #include "elements/comment_line.h"
@@ -12,6 +13,7 @@
 #include "elements/triangle.h"
 #include "model/bfc_state.h"
 #include "model/model.h"
+#include "model/model_writer.h"
 
 namespace quillery {
 
@@ -129,32 +131,29 @@ int appendBfcSwitches(const Element& element, int type, BfcState& reader,
 
 }  // namespace
 
-Model::WriteResult Model::writeFile(const std::string& fileName,
-                                    bool certificationAware, FileAccess& files,
-                                    std::ostream& console) {
-  std::unique_ptr<OutputFile> output = files.createOutput(fileName);
-  if (!output) return WriteResult::kCannotCreate;
+ModelWriter::ModelWriter(OutputFile& output, bool certificationAware)
+    : output(output), certificationAware(certificationAware) {
+  block.reserve(kWriteBlock + 4096);
+}
 
-  if (certificationAware) removeOrphanInvertNext(*this);
+void ModelWriter::writeByteOrderMark() { block.append("\xEF\xBB\xBF"); }
+
+void ModelWriter::writeLine(const Element& element) {
+  append(element, element.typeCode());
+}
+
+void ModelWriter::writeFile(Model& model) {
+  if (certificationAware) removeOrphanInvertNext(model);
   // Placeholders write nothing, and without expansion no inserted line is
   // written.
-  auto writes = [certificationAware](const Element& element, int type) {
+  auto writes = [this](const Element& element, int type) {
     return type != kDeletedType && (certificationAware || !element.inserted);
   };
-  // Only a certified output is culled by its readers; only then do the
+  // Only a certified file is culled by its readers; only then do the
   // elements' windings and culling need lines of their own.
-  const bool keepCulling = writesCertified(elements, writes);
+  const bool keepCulling = writesCertified(model.elements, writes);
   BfcState reader;
-
-  long long written = 0;
-  long long counts[6] = {0, 0, 0, 0, 0, 0};
-  bool ok = true;
-  std::string block;
-  // Small models need no whole block.
-  block.reserve(std::min(kWriteBlock, elements.size() * 64) + 4096);
-  if (byteOrderMark) block.append("\xEF\xBB\xBF");
-
-  for (const auto& owned : elements) {
+  for (const auto& owned : model.elements) {
     const Element& element = *owned;
     int type = element.typeCode();
     if (!writes(element, type)) continue;
@@ -162,25 +161,54 @@ Model::WriteResult Model::writeFile(const std::string& fileName,
       written += appendBfcSwitches(element, type, reader, block);
       reader.take(element, type);
     }
-    appendLine(element, type, block);
-    if (type >= kSubfileType && type <= kCondLineType) ++counts[type];
-    ++written;
-    block.append("\r\n");
-    if (block.size() >= kWriteBlock) {
-      ok = output->write(block) && ok;
-      block.clear();
-    }
+    append(element, type);
   }
-  if (!block.empty()) ok = output->write(block) && ok;
-  // A failed write is never committed: the output path keeps what it held.
-  if (!ok || !output->commit()) return WriteResult::kCannotWrite;
+}
 
+void ModelWriter::writeAsIs(const Model& model) {
+  for (const auto& element : model.elements) {
+    int type = element->typeCode();
+    if (type != kDeletedType) append(*element, type);
+  }
+}
+
+void ModelWriter::append(const Element& element, int type) {
+  appendLine(element, type, block);
+  if (type >= kSubfileType && type <= kCondLineType) ++counts[type];
+  ++written;
+  block.append("\r\n");
+  if (block.size() >= kWriteBlock) flushFullBlock();
+}
+
+void ModelWriter::flushFullBlock() {
+  ok = output.write(block) && ok;
+  block.clear();
+}
+
+bool ModelWriter::finish() {
+  if (!block.empty()) flushFullBlock();
+  // A failed write is never committed: the output path keeps what it held.
+  return ok && output.commit();
+}
+
+void ModelWriter::printStatistics(std::ostream& console) const {
   console << written << " lines written in file" << std::endl;
   console << counts[kEdgeType] << " Edge lines" << std::endl;
   console << counts[kCondLineType] << " Conditional lines" << std::endl;
   console << counts[kTriangleType] << " Triangles" << std::endl;
   console << counts[kQuadType] << " Quads" << std::endl;
   console << counts[kSubfileType] << " Subfiles" << std::endl;
+}
+
+Model::WriteResult Model::writeFile(const std::string& fileName,
+                                    bool certificationAware, FileAccess& files,
+                                    std::ostream& console) {
+  std::unique_ptr<OutputFile> output = files.createOutput(fileName);
+  if (!output) return WriteResult::kCannotCreate;
+  ModelWriter writer(*output, certificationAware);
+  writer.writeFile(*this);
+  if (!writer.finish()) return WriteResult::kCannotWrite;
+  writer.printStatistics(console);
   return WriteResult::kWritten;
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "elements/comment_line.h"
@@ -76,16 +77,18 @@ std::unique_ptr<Element> copyOf(int type, const Element& prototype) {
 
 class Expansion {
  public:
-  Expansion(Model& model, const SearchPathList& searchPaths, int keyColor,
-            FileAccess& files)
-      : model(model),
+  Expansion(const Document* document, const SearchPathList& searchPaths,
+            int keyColor, FileAccess& files, std::ostream& console)
+      : document(document),
         searchPaths(searchPaths),
         keyColor(keyColor),
-        files(files) {
-    chains.push_back(ChainLink{-1, fileIdOf(model.sourceIdentity)});
-  }
+        files(files),
+        console(console) {}
 
-  void run(std::ostream& console);
+  // Expands the selected references of `model`, a file whose identity is
+  // `identity`, and of everything inlined into it.
+  void run(Model& model, const std::string& identity);
+  void printStatistics() const;
 
  private:
   int fileIdOf(const std::string& identity) {
@@ -100,18 +103,20 @@ class Expansion {
     return false;
   }
   const ParsedSubfile& subfile(const std::string& fileName);
-  void inline_(const ParsedSubfile& file, const SubfileRef& ref, int invert,
-               int reversal, int chain);
+  void inline_(Model& model, const ParsedSubfile& file, const SubfileRef& ref,
+               int invert, int reversal, int chain);
 
-  Model& model;
+  const Document* document;
   const SearchPathList& searchPaths;
   int keyColor;
   FileAccess& files;
+  std::ostream& console;
   int state = kWindingNone;
   long long counts[6] = {0, 0, 0, 0, 0, 0};
   std::vector<ChainLink> chains;
   std::unordered_map<std::string, int> fileIds;
   std::unordered_map<std::string, ParsedSubfile> subfiles;
+  std::unordered_set<std::string> reportedMissing;
 };
 
 const ParsedSubfile& Expansion::subfile(const std::string& fileName) {
@@ -120,7 +125,11 @@ const ParsedSubfile& Expansion::subfile(const std::string& fileName) {
   if (!added) return parsed;
   std::string text;
   std::string identity;
-  if (!searchPaths.openSubfile(files, fileName, text, identity)) return parsed;
+  bool found =
+      document != nullptr
+          ? document->openSubfile(searchPaths, files, fileName, text, identity)
+          : searchPaths.openSubfile(files, fileName, text, identity);
+  if (!found) return parsed;
   parsed.found = true;
   parsed.fileId = fileIdOf(identity);
   std::string_view content(text);
@@ -137,7 +146,11 @@ const ParsedSubfile& Expansion::subfile(const std::string& fileName) {
   return parsed;
 }
 
-void Expansion::run(std::ostream& console) {
+void Expansion::run(Model& model, const std::string& identity) {
+  // Every file starts afresh: no certification carried over, and a chain
+  // of its own.
+  state = kWindingNone;
+  chains.assign(1, ChainLink{-1, fileIdOf(identity)});
   for (std::size_t index = 0; index < model.size(); ++index) {
     if (model.at(index).typeCode() != kSubfileType) continue;
     const SubfileRef& ref = static_cast<const SubfileRef&>(model.at(index));
@@ -145,7 +158,13 @@ void Expansion::run(std::ostream& console) {
         keyColor >= 0 ? ref.getColor() == keyColor : isRectName(ref.fileName);
     if (!selected) continue;
     const ParsedSubfile& file = subfile(ref.fileName);
-    if (!file.found) continue;
+    if (!file.found) {
+      if (reportedMissing.insert(ref.fileName).second) {
+        console << "Subfile " << ref.fileName << " not found, not expanded"
+                << std::endl;
+      }
+      continue;
+    }
     if (chainHolds(ref.sourceChain, file.fileId)) {
       console << "Circular reference to " << ref.fileName << " not expanded"
               << std::endl;
@@ -156,11 +175,13 @@ void Expansion::run(std::ostream& console) {
     int reversal = ref.matrix.determinant() < 0.0 ? -invert : invert;
     int chain = static_cast<int>(chains.size());
     chains.push_back(ChainLink{ref.sourceChain, file.fileId});
-    inline_(file, ref, invert, reversal, chain);
+    inline_(model, file, ref, invert, reversal, chain);
     model.remove(index);
     if (afterInvertNext) model.remove(index - 1);
   }
+}
 
+void Expansion::printStatistics() const {
   console << "\nInlined from subfiles:\n";
   console << counts[kEdgeType] << " Edge lines" << std::endl;
   console << counts[kCondLineType] << " Conditional lines" << std::endl;
@@ -168,8 +189,9 @@ void Expansion::run(std::ostream& console) {
   console << counts[kQuadType] << " Quads" << std::endl;
 }
 
-void Expansion::inline_(const ParsedSubfile& file, const SubfileRef& ref,
-                        int invert, int reversal, int chain) {
+void Expansion::inline_(Model& model, const ParsedSubfile& file,
+                        const SubfileRef& ref, int invert, int reversal,
+                        int chain) {
   // The reference stays in its slot until every line is placed; copies of
   // its placement keep them independent of the list growing.
   const Matrix matrix = ref.matrix;
@@ -219,9 +241,20 @@ bool isRectName(std::string_view fileName) {
   return fileName.starts_with("rect") && !fileName.starts_with("recte");
 }
 
+void expandPrimitives(Document& document, const SearchPathList& searchPaths,
+                      int keyColor, FileAccess& files, std::ostream& console) {
+  Expansion expansion(&document, searchPaths, keyColor, files, console);
+  for (const auto& section : document.sections) {
+    expansion.run(section->model, document.identityOf(*section));
+  }
+  expansion.printStatistics();
+}
+
 void expandPrimitives(Model& model, const SearchPathList& searchPaths,
                       int keyColor, FileAccess& files, std::ostream& console) {
-  Expansion(model, searchPaths, keyColor, files).run(console);
+  Expansion expansion(nullptr, searchPaths, keyColor, files, console);
+  expansion.run(model, model.sourceIdentity);
+  expansion.printStatistics();
 }
 
 }  // namespace quillery

@@ -192,21 +192,23 @@ TEST_F(ExpandPrimitivesTest, ReversesSurfacesForOddMirrorAndInvertNextCount) {
   }
 }
 
-// A subfile not found, or not chosen, is left silently.
+// A subfile not found stays with a note; one not chosen stays silently.
 TEST_F(ExpandPrimitivesTest, KeepsInvertNextBeforeReferenceNotExpanded) {
   addFile("box.dat", {"3 16 0 0 0 1 0 0 0 0 1"});
-  const std::pair<const char*, int> cases[] = {
-      {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 rectmissing.dat", -1},
-      {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat", 16},
-      {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 box.dat", -1},
-      {"1 1 0 0 0 1 0 0 0 1 0 0 0 1 box.dat", 4},
+  const std::tuple<const char*, int, std::string> cases[] = {
+      {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 rectmissing.dat", -1,
+       "Subfile rectmissing.dat not found, not expanded\n"},
+      {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat", 16,
+       "Subfile missing.dat not found, not expanded\n"},
+      {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 box.dat", -1, ""},
+      {"1 1 0 0 0 1 0 0 0 1 0 0 0 1 box.dat", 4, ""},
   };
-  for (const auto& [reference, keyColor] : cases) {
+  for (const auto& [reference, keyColor, note] : cases) {
     SCOPED_TRACE(reference);
     const Lines input = {"0 BFC CERTIFY CCW", "0 BFC INVERTNEXT", reference,
                          "3 16 0 0 0 1 0 0 0 0 1"};
     EXPECT_EQ(expand(input, keyColor), input);
-    EXPECT_EQ(console, inlined(0, 0, 0, 0));
+    EXPECT_EQ(console, note + inlined(0, 0, 0, 0));
   }
 }
 

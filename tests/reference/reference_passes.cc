@@ -2,6 +2,7 @@
 // the indexed and cached passes of the tool.
 #include "reference/reference_passes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -93,13 +94,15 @@ bool isInvertNext(const Element& element) {
          static_cast<const CommentLine&>(element).metaCode() == kMetaInvertNext;
 }
 
-}  // namespace
-
-void expandPrimitives(Model& model, const SearchPathList& searchPaths,
-                      int keyColor, FileAccess& files, std::ostream& console) {
+// Expands `model`, a file whose identity is `rootIdentity`, reading every
+// subfile again for every reference; counts into `counts` and lists the
+// names reported missing in `missing`.
+void expandFile(Model& model, const std::string& rootIdentity,
+                const Document* document, const SearchPathList& searchPaths,
+                int keyColor, FileAccess& files, std::ostream& console,
+                long long counts[6], std::vector<std::string>& missing) {
   int state = kWindingNone;
-  long long counts[6] = {0, 0, 0, 0, 0, 0};
-  std::vector<ChainLink> chains{{-1, model.sourceIdentity}};
+  std::vector<ChainLink> chains{{-1, rootIdentity}};
 
   for (std::size_t index = 0; index < model.size(); ++index) {
     if (model.at(index).typeCode() != kSubfileType) continue;
@@ -110,7 +113,18 @@ void expandPrimitives(Model& model, const SearchPathList& searchPaths,
     if (!selected) continue;
     std::string text;
     std::string identity;
-    if (!searchPaths.openSubfile(files, ref.fileName, text, identity)) {
+    bool found = document != nullptr
+                     ? document->openSubfile(searchPaths, files, ref.fileName,
+                                             text, identity)
+                     : searchPaths.openSubfile(files, ref.fileName, text,
+                                               identity);
+    if (!found) {
+      if (std::find(missing.begin(), missing.end(), ref.fileName) ==
+          missing.end()) {
+        missing.push_back(ref.fileName);
+        console << "Subfile " << ref.fileName << " not found, not expanded"
+                << std::endl;
+      }
       continue;
     }
     if (chainHolds(chains, ref.sourceChain, identity)) {
@@ -163,7 +177,9 @@ void expandPrimitives(Model& model, const SearchPathList& searchPaths,
     model.remove(index);
     if (afterInvertNext) model.remove(index - 1);
   }
+}
 
+void printInlined(std::ostream& console, const long long counts[6]) {
   console << "\nInlined from subfiles:\n";
   console << counts[kEdgeType] << " Edge lines" << std::endl;
   console << counts[kCondLineType] << " Conditional lines" << std::endl;
@@ -171,6 +187,33 @@ void expandPrimitives(Model& model, const SearchPathList& searchPaths,
   console << counts[kQuadType] << " Quads" << std::endl;
 }
 
-Passes passes() { return Passes{&expandPrimitives, &splitQuads}; }
+}  // namespace
+
+void expandPrimitives(Document& document, const SearchPathList& searchPaths,
+                      int keyColor, FileAccess& files, std::ostream& console) {
+  long long counts[6] = {0, 0, 0, 0, 0, 0};
+  std::vector<std::string> missing;
+  for (const auto& section : document.sections) {
+    expandFile(section->model, document.identityOf(*section), &document,
+               searchPaths, keyColor, files, console, counts, missing);
+  }
+  printInlined(console, counts);
+}
+
+void expandPrimitives(Model& model, const SearchPathList& searchPaths,
+                      int keyColor, FileAccess& files, std::ostream& console) {
+  long long counts[6] = {0, 0, 0, 0, 0, 0};
+  std::vector<std::string> missing;
+  expandFile(model, model.sourceIdentity, nullptr, searchPaths, keyColor,
+             files, console, counts, missing);
+  printInlined(console, counts);
+}
+
+Passes passes() {
+  return Passes{
+      static_cast<void (*)(Document&, const SearchPathList&, int, FileAccess&,
+                           std::ostream&)>(&expandPrimitives),
+      &splitQuads};
+}
 
 }  // namespace quillery::reference

@@ -8,12 +8,15 @@
 
 #include "driver/driver.h"
 #include "elements/quad.h"
+#include "model/document.h"
 #include "model/file_access.h"
 #include "model/model.h"
 #include "model/search_path_list.h"
 
 namespace quillery::reference {
 
+void expandPrimitives(Document& document, const SearchPathList& searchPaths,
+                      int keyColor, FileAccess& files, std::ostream& console);
 void expandPrimitives(Model& model, const SearchPathList& searchPaths,
                       int keyColor, FileAccess& files, std::ostream& console);
 void splitQuads(Model& model, int keyColor, bool manageCondLines);
