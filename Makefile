@@ -5,7 +5,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build demo test install sanitize-test fuzz bench clean
+.PHONY: all build demo demo-model test install sanitize-test fuzz bench clean
 
 all: build
 
@@ -21,6 +21,13 @@ demo: build
 	./$(BUILD)/quillery -l examples/ldraw examples/demo.dat $(BUILD)/demo-out.dat </dev/null
 	@echo "--- $(BUILD)/demo-out.dat ---"
 	@cat $(BUILD)/demo-out.dat
+
+# Flattens the bundled multi-part model: both placements of its wing
+# section, one of them mirrored, become plain geometry of the main section.
+demo-model: build
+	./$(BUILD)/quillery -k 16 -l examples/ldraw examples/model.mpd $(BUILD)/model-flat.mpd </dev/null
+	@echo "--- $(BUILD)/model-flat.mpd ---"
+	@cat $(BUILD)/model-flat.mpd
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)

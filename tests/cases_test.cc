@@ -6,6 +6,8 @@
 //   exit      the expected exit code (0 when the file is absent)
 //   stdout    the expected console output, byte for byte
 //   in/       copied into an empty work folder, the tool's current folder
+//   copy      optional: lines "<path in the source tree> <path in the work
+//             folder>", files or folders copied in too (the examples)
 //   out/      every file here must exist in the work folder afterwards with
 //             exactly these bytes
 //   gone      optional: paths, one per line, that must not exist afterwards
@@ -54,6 +56,18 @@ TEST_P(CaseTest, GivesTheRecordedBytes) {
   ScopedTempDir work;
   if (fs::exists(folder / "in")) {
     fs::copy(folder / "in", work.path(), fs::copy_options::recursive);
+  }
+  if (fs::exists(folder / "copy")) {
+    for (const std::string& line : linesOf(readBytes(folder / "copy"))) {
+      std::istringstream fields(line);
+      std::string from;
+      std::string to;
+      fields >> from >> to;
+      const fs::path target = work.path() / to;
+      fs::create_directories(target.parent_path());
+      fs::copy(fs::path(QUILLERY_SOURCE_DIR) / from, target,
+               fs::copy_options::recursive);
+    }
   }
   std::vector<std::string> args = linesOf(readBytes(folder / "args"));
   int exitCode = 0;
