@@ -1,6 +1,7 @@
 // Reads outputs the way a viewer applying back-face culling does, under
 // both readings of a late CERTIFY line, and checks that every surface faces,
-// and is culled or not, as in the input.
+// and is culled or not, as in the input: the recorded results, and the
+// tool's output on real parts and on parts of our own.
 #include "bfc_check.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,21 @@ std::vector<fs::path> libraryOf(const fs::path& root) {
   return {root / "parts", root / "p"};
 }
 
+// Runs the tool on `root`/parts/`part` as a library user does and checks
+// its output against the part; empty when every face is kept.
+std::string runAndCheck(const fs::path& root, const std::string& part,
+                        std::vector<std::string> args) {
+  ScopedTempDir work;
+  fs::create_directory_symlink(fs::absolute(root / "p"), work.path() / "p");
+  fs::create_directory_symlink(fs::absolute(root / "parts"),
+                               work.path() / "parts");
+  args.insert(args.end(), {"-l", ".", "parts/" + part, "out.dat"});
+  RunResult run = runBinary(work.path(), args);
+  if (run.exitCode != 0) return "exit code " + std::to_string(run.exitCode);
+  return checkFacesKept(root / "parts" / part, work.path() / "out.dat",
+                        libraryOf(root));
+}
+
 std::vector<std::string> partsIn(const fs::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) {
@@ -35,6 +51,9 @@ std::vector<std::string> partsIn(const fs::path& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+const std::vector<std::vector<std::string>> kOptionSets = {
+    {}, {"-q"}, {"-c", "-u"}, {"-k", "16"}};
 
 TEST(BfcCheckTest, RecordedSampleOutputsKeepEveryFace) {
   if (!fs::exists(kSampleDir / "expected")) {
@@ -51,6 +70,42 @@ TEST(BfcCheckTest, RecordedSampleOutputsKeepEveryFace) {
     ++checked;
   }
   EXPECT_GE(checked, 24 * 5);
+}
+
+TEST(BfcCheckTest, EverySamplePartKeepsEveryFace) {
+  if (!fs::exists(kSampleDir / "parts")) {
+    GTEST_SKIP() << "sample parts not found at " << kSampleDir;
+  }
+  for (const std::string& part : partsIn(kSampleDir / "parts")) {
+    for (const std::vector<std::string>& options : kOptionSets) {
+      SCOPED_TRACE(part + " " + ::testing::PrintToString(options));
+      std::string report = runAndCheck(kSampleDir, part, options);
+      EXPECT_TRUE(report.empty()) << report;
+    }
+  }
+}
+
+TEST(BfcCheckTest, OwnPartsKeepEveryFace) {
+  struct Case {
+    std::string part;
+    std::vector<std::string> options;
+  };
+  const Case cases[] = {
+      {"cwrects.dat", {}},
+      {"cwrects.dat", {"-q"}},
+      {"cwrects.dat", {"-k", "16"}},
+      {"localcw.dat", {}},
+      {"localcw.dat", {"-c"}},
+      {"noclip.dat", {}},
+      {"noclip.dat", {"-q"}},
+      {"keymix.dat", {"-k", "16"}},
+      {"keymix.dat", {"-k", "16", "-q"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.part + " " + ::testing::PrintToString(c.options));
+    std::string report = runAndCheck(kOwnDir, c.part, c.options);
+    EXPECT_TRUE(report.empty()) << report;
+  }
 }
 
 // The checker itself: each row is a rewriting of one small part that a
