@@ -1,0 +1,171 @@
+// Reads outputs the way a viewer applying back-face culling does, under
+// both readings of a late CERTIFY line, and checks that every surface faces,
+// and is culled or not, as in the input: the recorded results, and the
+// tool's output on real parts and on parts of our own.
+#include "bfc_check.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace quillery::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSampleDir = QUILLERY_SAMPLE_DIR;
+const fs::path kOwnDir =
+    fs::path(QUILLERY_SOURCE_DIR) / "tests" / "data" / "bfc";
+
+// Where a viewer finds the subfiles of a part kept in `root`/parts.
+std::vector<fs::path> libraryOf(const fs::path& root) {
+  return {root / "parts", root / "p"};
+}
+
+// Runs the tool on `root`/parts/`part` as a library user does and checks
+// its output against the part; empty when every face is kept.
+std::string runAndCheck(const fs::path& root, const std::string& part,
+                        std::vector<std::string> args) {
+  ScopedTempDir work;
+  fs::create_directory_symlink(fs::absolute(root / "p"), work.path() / "p");
+  fs::create_directory_symlink(fs::absolute(root / "parts"),
+                               work.path() / "parts");
+  args.insert(args.end(), {"-l", ".", "parts/" + part, "out.dat"});
+  RunResult run = runBinary(work.path(), args);
+  if (run.exitCode != 0) return "exit code " + std::to_string(run.exitCode);
+  return checkFacesKept(root / "parts" / part, work.path() / "out.dat",
+                        libraryOf(root));
+}
+
+std::vector<std::string> partsIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.is_regular_file())
+      names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+const std::vector<std::vector<std::string>> kOptionSets = {
+    {}, {"-q"}, {"-c", "-u"}, {"-k", "16"}};
+
+TEST(BfcCheckTest, RecordedSampleOutputsKeepEveryFace) {
+  if (!fs::exists(kSampleDir / "expected")) {
+    GTEST_SKIP() << "sample parts not found at " << kSampleDir;
+  }
+  int checked = 0;
+  for (const std::string& name : partsIn(kSampleDir / "expected")) {
+    if (!name.ends_with(".dat")) continue;
+    std::string part = name.substr(0, name.find('.')) + ".dat";
+    std::string report =
+        checkFacesKept(kSampleDir / "parts" / part,
+                       kSampleDir / "expected" / name, libraryOf(kSampleDir));
+    EXPECT_TRUE(report.empty()) << name << ": " << report;
+    ++checked;
+  }
+  EXPECT_GE(checked, 24 * 5);
+}
+
+TEST(BfcCheckTest, EverySamplePartKeepsEveryFace) {
+  if (!fs::exists(kSampleDir / "parts")) {
+    GTEST_SKIP() << "sample parts not found at " << kSampleDir;
+  }
+  for (const std::string& part : partsIn(kSampleDir / "parts")) {
+    for (const std::vector<std::string>& options : kOptionSets) {
+      SCOPED_TRACE(part + " " + ::testing::PrintToString(options));
+      std::string report = runAndCheck(kSampleDir, part, options);
+      EXPECT_TRUE(report.empty()) << report;
+    }
+  }
+}
+
+TEST(BfcCheckTest, OwnPartsKeepEveryFace) {
+  struct Case {
+    std::string part;
+    std::vector<std::string> options;
+  };
+  const Case cases[] = {
+      {"cwrects.dat", {}},
+      {"cwrects.dat", {"-q"}},
+      {"cwrects.dat", {"-k", "16"}},
+      {"localcw.dat", {}},
+      {"localcw.dat", {"-c"}},
+      {"noclip.dat", {}},
+      {"noclip.dat", {"-q"}},
+      {"keymix.dat", {"-k", "16"}},
+      {"keymix.dat", {"-k", "16", "-q"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.part + " " + ::testing::PrintToString(c.options));
+    std::string report = runAndCheck(kOwnDir, c.part, c.options);
+    EXPECT_TRUE(report.empty()) << report;
+  }
+}
+
+// The checker itself: each row is a rewriting of one small part that a
+// viewer shows differently (or, for the rows expecting "", the same).
+TEST(BfcCheckTest, TellsWhichSurfacesAnOutputBreaks) {
+  const std::string head = "0 BFC CERTIFY CCW\n";
+  const std::string quad = "4 16 0 0 0 0 0 10 10 0 10 10 0 0\n";
+  const std::string halves =
+      "3 16 0 0 0 0 0 10 10 0 10\n3 16 10 0 10 10 0 0 0 0 0\n";
+  const std::string triangle = "3 16 0 0 0 10 0 0 0 -10 0\n";
+  const std::string rect = "1 16 20 0 0 5 0 0 0 1 0 0 0 5 rect.dat\n";
+  const std::string rectQuads =
+      "4 16 20 0 5 15 0 5 15 0 -5 20 0 -5\n4 16 25 0 5 20 0 5 20 0 -5 25 0 "
+      "-5\n";
+  const std::string rectReversed =
+      "4 16 20 0 -5 15 0 -5 15 0 5 20 0 5\n4 16 25 0 -5 20 0 -5 20 0 5 25 0 "
+      "5\n";
+  const std::string mirroredInY = "1 16 20 0 0 5 0 0 0 -1 0 0 0 5 rect.dat\n";
+  const std::string kept =
+      "late CERTIFY switching: input 4 surfaces (4 culled)";
+  struct Case {
+    std::string output;
+    std::string report;  // its start; "" when read as the input
+  };
+  const Case cases[] = {
+      {head + halves + triangle + rectQuads, ""},
+      {head + quad + triangle + "1 16 20 0 0 -5 0 0 0 1 0 0 0 5 rect.dat\n",
+       ""},
+      {head + quad + triangle + "0 BFC INVERTNEXT\n" + mirroredInY, ""},
+      {head + quad + triangle + mirroredInY,
+       kept + ", output 4 surfaces (4 culled): 2 facing the other way"},
+      {head + "3 16 0 0 0 0 0 10 10 0 10\n3 16 0 0 0 10 0 0 10 0 10\n" +
+           triangle + rect,
+       kept + ", output 5 surfaces (5 culled): 1 facing the other way"},
+      {head + halves + triangle + "0 BFC CERTIFY CW\n" + rectReversed,
+       "late CERTIFY ignored: input 4 surfaces (4 culled), output 5 surfaces "
+       "(5 culled): 2 facing the other way"},
+      {head + quad + "0 BFC NOCLIP\n" + triangle + rect,
+       kept + ", output 4 surfaces (1 culled): 3 no longer culled"},
+      {quad + triangle + rect,
+       kept + ", output 4 surfaces (0 culled): 4 no longer culled"},
+      {head + quad + triangle + triangle + rect,
+       kept + ", output 5 surfaces (5 culled): 1 doubled"},
+      {head + halves + rect, kept + ", output 4 surfaces (4 culled): 1 lost"},
+      {head + "3 16 0 0 0 0 0 10 10 0 10\n3 16 10 0 10 10 0 0 0 0 0.01\n" +
+           triangle + rect,
+       kept + ", output 5 surfaces (5 culled): 1 lost, 1 on no input surface"},
+  };
+  ScopedTempDir work;
+  writeBytes(work.path() / "in.dat", head + quad + triangle + rect);
+  std::vector<fs::path> library = {work.path(), kOwnDir / "p"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    writeBytes(work.path() / "out.dat", c.output);
+    std::string report = checkFacesKept(work.path() / "in.dat",
+                                        work.path() / "out.dat", library);
+    EXPECT_EQ(report.substr(0, c.report.size()), c.report);
+    EXPECT_EQ(report.empty(), c.report.empty()) << report;
+  }
+}
+
+}  // namespace
+}  // namespace quillery::testing
