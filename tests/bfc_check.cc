@@ -95,6 +95,20 @@ unsigned bfcWords(std::istringstream& rest) {
   return words;
 }
 
+// The colour field of a line, 16 standing for `parentColor`; direct
+// colours are read as hexadecimal numbers.
+int readColor(std::istringstream& in, int parentColor) {
+  std::string token;
+  in >> token;
+  int color = 0;
+  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+    color = static_cast<int>(std::stoul(token.substr(2), nullptr, 16));
+  } else {
+    color = std::atoi(token.c_str());
+  }
+  return color == 16 ? parentColor : color;
+}
+
 // Draws files into `surfaces`, looking for subfiles in `library`.
 struct Flattener {
   std::vector<fs::path> library;
@@ -106,7 +120,7 @@ struct Flattener {
   // `chainCulled` says whether every file above is certified with culling on
   // at the reference that led here.
   void draw(const fs::path& file, const Placement& place, int invert,
-            bool chainCulled, int depth) {
+            bool chainCulled, int depth, int parentColor = 16) {
     size_t first = surfaces.size();
     int winding = 1;  // 1 counter-clockwise, -1 clockwise
     bool certified = false, refused = false, drawn = false;
@@ -145,9 +159,9 @@ struct Flattener {
       // surfaces and those of its subfiles are cleared below if not.
       bool culled = chainCulled && clip;
       if (type == 1) {
-        int color = 0;
         Placement child;
-        in >> color >> child.pos.x >> child.pos.y >> child.pos.z;
+        int color = readColor(in, parentColor);
+        in >> child.pos.x >> child.pos.y >> child.pos.z;
         for (double& entry : child.m) in >> entry;
         std::string name;
         std::getline(in >> std::ws, name);
@@ -157,12 +171,11 @@ struct Flattener {
         if (!in.fail() && !found.empty() && depth < kMaxDepth) {
           int sign =
               invert * (inverted ? -1 : 1) * (child.determinant() < 0 ? -1 : 1);
-          draw(found, place.compose(child), sign, culled, depth + 1);
+          draw(found, place.compose(child), sign, culled, depth + 1, color);
         }
       } else if (type == 3 || type == 4) {
-        int color = 0;
         Surface surface;
-        in >> color;
+        surface.color = readColor(in, parentColor);
         for (int i = 0; i < type; ++i) {
           Vec3 p;
           in >> p.x >> p.y >> p.z;
@@ -264,7 +277,8 @@ std::vector<Surface> flattenSurfaces(const fs::path& file,
 }
 
 std::string compareSurfaces(const std::vector<Surface>& input,
-                            const std::vector<Surface>& output) {
+                            const std::vector<Surface>& output,
+                            bool coloursKept) {
   // A triangle covers half a quad; a quad or a triangle its whole input.
   auto halves = [](const Surface& s) { return s.corners.size() == 4 ? 2 : 1; };
   std::vector<int> covered(input.size(), 0);
@@ -305,6 +319,7 @@ std::string compareSurfaces(const std::vector<Surface>& input,
     } else if (in.culled && dot(in.front, out.front) <= 0) {
       fault("facing the other way", out);
     }
+    if (coloursKept && in.color != out.color) fault("recoloured", out);
   }
   for (size_t i = 0; i < input.size(); ++i) {
     if (!isDegenerate(input[i]) && covered[i] < halves(input[i])) {

@@ -24,6 +24,7 @@ struct Surface {
   std::vector<Vec3> corners;  // 3 or 4, in the order of the line
   Vec3 front;                 // front-face normal, not normalised
   bool culled = false;        // the viewer hides its back face
+  int color = 16;             // with inherited colours resolved
 };
 
 // The surfaces of `file` with every reference that names a file found in
@@ -38,8 +39,11 @@ std::vector<Surface> flattenSurfaces(
 // when culled, a front normal on the same side, and every input surface is
 // covered once; otherwise the counts and the first offending surfaces.
 // Degenerate surfaces (zero normal) are left out on both sides.
+// With `coloursKept`, an output surface must also have its input surface's
+// colour.
 std::string compareSurfaces(const std::vector<Surface>& input,
-                            const std::vector<Surface>& output);
+                            const std::vector<Surface>& output,
+                            bool coloursKept = false);
 
 // compareSurfaces of `input` (late CERTIFY lines switching, as the input is
 // written to be read) against `output` read both ways; empty when both agree.

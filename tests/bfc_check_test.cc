@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -105,6 +107,62 @@ TEST(BfcCheckTest, OwnPartsKeepEveryFace) {
     SCOPED_TRACE(c.part + " " + ::testing::PrintToString(c.options));
     std::string report = runAndCheck(kOwnDir, c.part, c.options);
     EXPECT_TRUE(report.empty()) << report;
+  }
+}
+
+// Writes each section of the multi-part document `document` to a file of
+// its own name in `folder`, where a viewer finds the references to it, and
+// returns the first section, the model the document shows.
+fs::path splitSections(const fs::path& document, const fs::path& folder) {
+  std::istringstream lines(readBytes(document));
+  fs::path first;
+  std::ofstream section;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string zero;
+    std::string keyword;
+    std::string name;
+    words >> zero >> keyword >> name;
+    if (zero == "0" && (keyword == "FILE" || keyword == "NOFILE")) {
+      section.close();
+      if (keyword == "NOFILE") continue;
+      section.open(folder / name, std::ios::binary);
+      if (first.empty()) first = folder / name;
+      continue;
+    }
+    if (section.is_open()) section << line << '\n';
+  }
+  return first;
+}
+
+// A model kept as one multi-part document, flattened with -k 16 and split:
+// every surface of its sections, placed, comes out with its colour, facing
+// and culling.
+TEST(BfcCheckTest, MultiPartModelKeepsEveryFaceAndColour) {
+  const fs::path examples = fs::path(QUILLERY_SOURCE_DIR) / "examples";
+  for (const std::vector<std::string>& options :
+       {std::vector<std::string>{"-k", "16"}, std::vector<std::string>{}}) {
+    SCOPED_TRACE(::testing::PrintToString(options));
+    ScopedTempDir work;
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {"-l", (examples / "ldraw").string(),
+                             (examples / "model.mpd").string(), "out.mpd"});
+    ASSERT_EQ(runBinary(work.path(), args).exitCode, 0);
+    fs::create_directories(work.path() / "in");
+    fs::create_directories(work.path() / "out");
+    const fs::path library = examples / "ldraw" / "p";
+    std::vector<Surface> input = flattenSurfaces(
+        splitSections(examples / "model.mpd", work.path() / "in"),
+        {work.path() / "in", library}, LateCertify::kSwitchesWinding);
+    ASSERT_FALSE(input.empty());
+    for (LateCertify reading :
+         {LateCertify::kSwitchesWinding, LateCertify::kIgnored}) {
+      std::vector<Surface> output = flattenSurfaces(
+          splitSections(work.path() / "out.mpd", work.path() / "out"),
+          {work.path() / "out", library}, reading);
+      std::string report = compareSurfaces(input, output, true);
+      EXPECT_TRUE(report.empty()) << report;
+    }
   }
 }
 
