@@ -7,15 +7,16 @@
 #include <string>
 #include <string_view>
 
-#include "geometry/spatial_object.h"
 
 namespace quillery {
 
 // Two points within this distance in every coordinate are the same vertex.
 inline constexpr double kCoincidenceTolerance = 0.001;
 
-// A position in model space. A default point is (0, 0, 0).
-class Point : public SpatialObject {
+// A position in model space. A default point is (0, 0, 0). Points are
+// plain values with the coordinate operations of every spatial object but
+// no virtual table: a model holds millions of them.
+class Point {
  public:
   Point() = default;
   Point(double x, double y, double z) : x(x), y(y), z(z) {}
@@ -23,10 +24,10 @@ class Point : public SpatialObject {
   Point& operator=(const Point&) = default;
 
   // Writes "classe point" and a line end to standard output.
-  void print() const override;
-  void swapXY() override;
-  void swapYZ() override;
-  void flattenY() override;
+  void print() const;
+  void swapXY();
+  void swapYZ();
+  void flattenY();
 
   // Reads three numbers from `text` starting at `pos` (at or before the blank
   // in front of the first number). Returns the position after the third
