@@ -15,21 +15,29 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 
-# Builds the tool and runs it on the bundled example part with the bundled
-# mini library; standard input is empty so the closing prompt returns at once.
-demo: build
+# Builds only the tool and runs it on the bundled example part with the
+# bundled mini library; standard input is empty so the closing prompt
+# returns at once.
+demo: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target quillery -j$(JOBS)
 	./$(BUILD)/quillery -l examples/ldraw examples/demo.dat $(BUILD)/demo-out.dat </dev/null
 	@echo "--- $(BUILD)/demo-out.dat ---"
 	@cat $(BUILD)/demo-out.dat
 
 # Flattens the bundled multi-part model: both placements of its wing
 # section, one of them mirrored, become plain geometry of the main section.
-demo-model: build
+demo-model: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target quillery -j$(JOBS)
 	./$(BUILD)/quillery -k 16 -l examples/ldraw examples/model.mpd $(BUILD)/model-flat.mpd </dev/null
 	@echo "--- $(BUILD)/model-flat.mpd ---"
 	@cat $(BUILD)/model-flat.mpd
 
-test: build
+# Configured again with the tests required, so that a missing GoogleTest
+# stops here with a clear message instead of running no tests, and one
+# installed since the last configuration is found.
+test: $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DQUILLERY_REQUIRE_TESTS=ON >/dev/null
+	cmake --build $(BUILD) -j$(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
 # The whole test suite built with AddressSanitizer and
@@ -37,7 +45,7 @@ test: build
 # half the time of -O2 -g and still gives readable reports.
 sanitize-test:
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
-	  -DSANITIZE=ON -DQUILLERY_BENCH=OFF $(CMAKE_FLAGS)
+	  -DSANITIZE=ON -DQUILLERY_REQUIRE_TESTS=ON -DQUILLERY_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build-asan -j$(JOBS)
 	ctest --test-dir build-asan --output-on-failure -j$(JOBS)
 

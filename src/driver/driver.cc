@@ -28,6 +28,8 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
+constexpr char kTitle[] = "Quillery 1.0 - by Tobrin";
+
 constexpr const char* kUsageLines[] = {
     "Quillery [options] InFile Outfile",
     "-k <val>: key color (default none)",
@@ -130,8 +132,11 @@ class Run {
     input.get();
     return exitCode;
   }
-  int usage() {
+  void printUsage() {
     for (const char* line : kUsageLines) console << line << std::endl;
+  }
+  int usage() {
+    printUsage();
     return finish(kExitUsage);
   }
   int process(const RunOptions& options, const SearchPathList& searchPaths);
@@ -145,8 +150,18 @@ class Run {
 };
 
 int Run::execute() {
-  console << "\nQuillery 1.0 - by Tobrin";
+  // --help and --version count only as the one argument; anywhere else they
+  // are ordinary arguments (and so usage errors in the option area).
+  if (args.size() == 2 && args[1] == "--version") {
+    console << kTitle << std::endl;
+    return kExitOk;
+  }
+  console << "\n" << kTitle;
   console << "\n--------------------------\n";
+  if (args.size() == 2 && args[1] == "--help") {
+    printUsage();
+    return kExitOk;
+  }
   if (args.size() < 3) return usage();
 
   const std::string& inputFile = args[args.size() - 2];

@@ -38,7 +38,8 @@ enum class Teardown { kRelease, kLeaveToExit };
 
 // Runs the tool on `args` (the program name first, then options, the input
 // file and the output file), printing on `console` and waiting for one
-// character of `input` at the end. Returns the exit code.
+// character of `input` at the end (a caller with nobody to press a key
+// passes an empty stream). Returns the exit code.
 int runQuillery(const std::vector<std::string>& args, FileAccess& files,
                 std::istream& input, std::ostream& console,
                 const Passes& passes = defaultPasses(),
