@@ -13,7 +13,6 @@
 #include "elements/triangle.h"
 #include "model/bfc_state.h"
 #include "model/model.h"
-#include "model/model_writer.h"
 
 namespace quillery {
 
