@@ -122,8 +122,6 @@ void EdgeLine::clipByLine(const EdgeLine& line, std::unique_ptr<Element>& piece,
                           std::unique_ptr<Element>&) {
   double d1 = p1.planDistance(line.p1, line.p2);
   double d2 = p2.planDistance(line.p1, line.p2);
-  sideDistance[0] = d1;
-  sideDistance[1] = d2;
   int positive = 0;
   int near = 0;
   for (double d : {d1, d2}) {

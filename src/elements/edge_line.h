@@ -54,9 +54,6 @@ class EdgeLine : public ShapeElement {
 
   Point p1;
   Point p2;
-  // Working storage of clipByLine: the signed plan distances of p1 and p2
-  // from the last cutting line.
-  double sideDistance[2] = {0, 0};
 };
 
 }  // namespace quillery

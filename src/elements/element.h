@@ -133,15 +133,16 @@ class Element : public SpatialObject {
 
   // Set on every element that the primitive expansion adds to the model.
   bool inserted = false;
-  // Certification in force where the line stands: kWindingCcw, kWindingCw or
-  // kWindingNone.
-  std::int32_t winding = kWindingNone;
   // How an LDraw reader of the output must take a triangle or quad: the
   // winding its vertex order is to be read with (kWindingNone when its file
   // is not certified), and, for surfaces and references, whether back faces
-  // are culled where it came from.
+  // are culled where it came from. (Kept next to `inserted`, so that the
+  // three share the padding before `winding`.)
   std::int8_t faceWinding = kWindingNone;
   bool culled = false;
+  // Certification in force where the line stands: kWindingCcw, kWindingCw or
+  // kWindingNone.
+  std::int32_t winding = kWindingNone;
 };
 
 }  // namespace quillery

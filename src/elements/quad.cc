@@ -8,6 +8,7 @@
 //   p1 ------- p2
 #include "elements/quad.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -197,10 +198,10 @@ std::optional<Point> Quad::oppositeVertex(const Point& a,
 void Quad::clipByLine(const EdgeLine& line, std::unique_ptr<Element>& piece,
                       std::unique_ptr<Element>& other) {
   constexpr double tol = kCoincidenceTolerance;
-  const Point* corners[4] = {&p1, &p2, &p3, &p4};
-  for (int k = 0; k < 4; ++k) {
-    sideDistance[k] = corners[k]->planDistance(line.p1, line.p2);
-  }
+  // The distances of the corners from the line, turned with them.
+  double sideDistance[4] = {
+      p1.planDistance(line.p1, line.p2), p2.planDistance(line.p1, line.p2),
+      p3.planDistance(line.p1, line.p2), p4.planDistance(line.p1, line.p2)};
   int positive = 0;
   int near = 0;
   for (double d : sideDistance) {
@@ -220,8 +221,11 @@ void Quad::clipByLine(const EdgeLine& line, std::unique_ptr<Element>& piece,
   const double& d2 = sideDistance[1];
   const double& d3 = sideDistance[2];
   const double& d4 = sideDistance[3];
-  auto rotateUntil = [this](auto startsHere) {
-    for (int turn = 0; turn < 4 && !startsHere(); ++turn) rotateVertices();
+  auto rotateUntil = [this, &sideDistance](auto startsHere) {
+    for (int turn = 0; turn < 4 && !startsHere(); ++turn) {
+      rotateVertices();
+      std::rotate(sideDistance, sideDistance + 1, sideDistance + 4);
+    }
   };
   auto isNear = [&d1] { return std::fabs(d1) < tol; };
   if (near == 2) {
@@ -283,11 +287,6 @@ void Quad::rotateVertices() {
   p2 = p3;
   p3 = p4;
   p4 = first;
-  double d = sideDistance[0];
-  sideDistance[0] = sideDistance[1];
-  sideDistance[1] = sideDistance[2];
-  sideDistance[2] = sideDistance[3];
-  sideDistance[3] = d;
 }
 
 void Quad::splitInTwo(std::unique_ptr<Element>& first,

@@ -72,8 +72,6 @@ class Quad : public ShapeElement {
   Point p2;
   Point p3;
   Point p4;
-  // Working storage of clipByLine, rotated with the corners.
-  double sideDistance[4] = {0, 0, 0, 0};
   // Position of the edge walk.
   std::int32_t edgeCounter = 0;
 };

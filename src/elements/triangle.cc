@@ -2,6 +2,7 @@
 // geometry (normals, fold angles, projection, plan clipping) it relies on.
 #include "elements/triangle.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -213,9 +214,14 @@ std::optional<Point> Triangle::oppositeVertex(const Point& a,
 void Triangle::clipByLine(const EdgeLine& line, std::unique_ptr<Element>& piece,
                           std::unique_ptr<Element>&) {
   constexpr double tol = kCoincidenceTolerance;
-  sideDistance[0] = p1.planDistance(line.p1, line.p2);
-  sideDistance[1] = p2.planDistance(line.p1, line.p2);
-  sideDistance[2] = p3.planDistance(line.p1, line.p2);
+  // The distances of the vertices from the line, turned with them.
+  double sideDistance[3] = {p1.planDistance(line.p1, line.p2),
+                            p2.planDistance(line.p1, line.p2),
+                            p3.planDistance(line.p1, line.p2)};
+  auto rotate = [this, &sideDistance] {
+    rotateVertices();
+    std::rotate(sideDistance, sideDistance + 1, sideDistance + 3);
+  };
   int positive = 0;
   int near = 0;
   for (double d : sideDistance) {
@@ -239,7 +245,7 @@ void Triangle::clipByLine(const EdgeLine& line, std::unique_ptr<Element>& piece,
     bool keepOne = positive == 1;
     for (int turn = 0; turn < 3; ++turn) {
       if (keepOne ? d1 > tol : d1 < -tol) break;
-      rotateVertices();
+      rotate();
     }
     Point x1 = crossingPoint(p1, p2, d1, d2, line);
     Point x2 = crossingPoint(p1, p3, d1, d3, line);
@@ -251,9 +257,7 @@ void Triangle::clipByLine(const EdgeLine& line, std::unique_ptr<Element>& piece,
     return;
   }
   // One vertex on the line, one on each side: cut the opposite side.
-  for (int turn = 0; turn < 3 && !(std::fabs(d1) < tol); ++turn) {
-    rotateVertices();
-  }
+  for (int turn = 0; turn < 3 && !(std::fabs(d1) < tol); ++turn) rotate();
   Point x = crossingPoint(p2, p3, d2, d3, line);
   if (d2 > tol) {
     piece = std::make_unique<Triangle>(p1, p2, x, color);
@@ -267,10 +271,6 @@ void Triangle::rotateVertices() {
   p1 = p2;
   p2 = p3;
   p3 = first;
-  double d = sideDistance[0];
-  sideDistance[0] = sideDistance[1];
-  sideDistance[1] = sideDistance[2];
-  sideDistance[2] = d;
 }
 
 double bendAngle(const Element& a, const Element& b) {

@@ -61,8 +61,6 @@ class Triangle : public ShapeElement {
   Point p3;
   // Position of the edge walk.
   std::int32_t edgeCounter = 0;
-  // Working storage of clipByLine, rotated with the vertices.
-  double sideDistance[3] = {0, 0, 0};
 };
 
 // Angle in degrees between the planes of two surfaces, 0 to 90: the arcsine
