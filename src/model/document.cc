@@ -141,16 +141,15 @@ void Document::readSections(std::string_view content, int counts[6]) {
   closeRegion(content.size());
   for (const auto& section : sections) {
     section->model.readText(section->text, counts);
+    // The first of two sections with the same name is the one found.
+    sectionsByName.try_emplace(comparableName(section->name), section.get());
   }
 }
 
 const Document::Section* Document::findSection(std::string_view fileName) const {
-  if (text.empty()) return nullptr;
-  const std::string wanted = comparableName(fileName);
-  for (const auto& section : sections) {
-    if (comparableName(section->name) == wanted) return section.get();
-  }
-  return nullptr;
+  if (sectionsByName.empty()) return nullptr;
+  auto found = sectionsByName.find(comparableName(fileName));
+  return found == sectionsByName.end() ? nullptr : found->second;
 }
 
 bool Document::openSubfile(const SearchPathList& searchPaths, FileAccess& files,

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "elements/element.h"
@@ -81,6 +82,8 @@ class Document {
   // The file's text, which the sections' texts view; kept only for a
   // multi-part document.
   std::string text;
+  // The first section of each name, by its name as compared.
+  std::unordered_map<std::string, const Section*> sectionsByName;
   std::string sourceIdentity;
 };
 
