@@ -33,6 +33,8 @@ constexpr long long kTerraceRise = -8 * kMilli;
 // 0.1 degrees; whole units fold them by several degrees.
 constexpr long long kTinyStep = 5;
 constexpr long long kSteepStep = kMilli;
+// Vertex height step of the dense model: up to 0.35 units over a side of 20.
+constexpr long long kDenseStep = 50;
 // The Rect floor lies this far below the surface.
 constexpr long long kFloorY = 100 * kMilli;
 // About one reference of each kind per this many cells: with some 2.2 lines
@@ -81,6 +83,7 @@ enum Salt : std::uint64_t {
   kRectKindSalt,
   kKnobPlaceSalt,
   kKnobKindSalt,
+  kDenseHeightSalt,
 };
 
 Band bandOf(long long column) {
@@ -428,6 +431,48 @@ GeneratedModel generateModel(long long lines) {
   return GeneratedModel{std::move(out.text), out.lines};
 }
 
+GeneratedModel generateDenseModel(long long lines) {
+  // Three lines a cell: the quad and the conditional lines on its top and
+  // left sides; the grid is about square.
+  long long columns = kMinColumns;
+  while ((columns + 1) * (columns + 1) * 3 <= lines) ++columns;
+  // Every vertex gets its own small height, so almost every quad is bent by
+  // a fraction of a degree to a degree or two.
+  auto vertex = [](long long i, long long j) {
+    return Point{i * kCellSide,
+                 pick(i, j, kDenseHeightSalt, 8) * kDenseStep, j * kCellSide};
+  };
+  LineWriter out;
+  out.comment("Dense height field: every interior side carries a conditional line");
+  out.comment("Name: dense.dat");
+  out.comment("BFC CERTIFY CCW");
+  for (long long j = 0;; ++j) {
+    std::size_t size = out.text.size();
+    long long count = out.lines;
+    for (long long i = 0; i < columns; ++i) {
+      out.shape(kQuadType, kMainColor,
+                {vertex(i, j), vertex(i + 1, j), vertex(i + 1, j + 1),
+                 vertex(i, j + 1)});
+      if (j > 0) {
+        out.shape(kCondLineType, kEdgeColor,
+                  {vertex(i, j), vertex(i + 1, j), vertex(i, j - 1),
+                   vertex(i, j + 1)});
+      }
+      if (i > 0) {
+        out.shape(kCondLineType, kEdgeColor,
+                  {vertex(i, j), vertex(i, j + 1), vertex(i - 1, j),
+                   vertex(i + 1, j)});
+      }
+    }
+    if (j > 0 && out.lines > lines) {
+      out.text.resize(size);
+      out.lines = count;
+      break;
+    }
+  }
+  return GeneratedModel{std::move(out.text), out.lines};
+}
+
 std::string rectText() {
   return crlf({
       "0 Rectangle 2 x 2 with all four edges",
@@ -492,12 +537,13 @@ std::string knobText() {
   });
 }
 
-bool writeModel(const std::string& dir, long long lines) {
+bool writeModel(const std::string& dir, long long lines, bool dense) {
   std::filesystem::path root(dir);
   std::error_code error;
   std::filesystem::create_directories(root / "p", error);
   if (error) return false;
-  return writeFile(root / "model.dat", generateModel(lines).text) &&
+  GeneratedModel model = dense ? generateDenseModel(lines) : generateModel(lines);
+  return writeFile(root / "model.dat", model.text) &&
          writeFile(root / "p" / "rect.dat", rectText()) &&
          writeFile(root / "p" / "rect2p.dat", rect2pText()) &&
          writeFile(root / "knob.dat", knobText());

@@ -22,6 +22,12 @@ struct GeneratedModel {
 // but `lines`: no clock, no library random numbers, no floating point.
 GeneratedModel generateModel(long long lines);
 
+// A denser model of about `lines` lines, closer to flattened real parts:
+// a height field of quads in which every vertex has its own small height,
+// so almost every quad is slightly bent, and every interior side carries a
+// conditional line. No references.
+GeneratedModel generateDenseModel(long long lines);
+
 // The subfiles the model references, each as its whole file text.
 std::string rectText();    // p/rect.dat: a 2 x 2 square with four edges
 std::string rect2pText();  // p/rect2p.dat: the square with two edges
@@ -30,6 +36,8 @@ std::string knobText();    // knob.dat: a tapered block with a pointed top
 // Writes <dir>/model.dat of about `lines` lines, <dir>/p/rect.dat,
 // <dir>/p/rect2p.dat and <dir>/knob.dat, creating the folders. False when a
 // folder or a file could not be written completely.
-[[nodiscard]] bool writeModel(const std::string& dir, long long lines);
+// With `dense`, model.dat is the dense model instead.
+[[nodiscard]] bool writeModel(const std::string& dir, long long lines,
+                              bool dense = false);
 
 }  // namespace quillery::bench

@@ -5,7 +5,8 @@
 #
 # Environment: BUILD (build folder, default build-bench), RUNS (runs per
 # measurement, default 5), SIZES (model sizes in lines, default
-# "100000 200000 250000 1000000"), REF_SIZES (sizes tried with the
+# "100000 200000 250000 1000000"), DENSE_SIZE (lines of the dense model,
+# default 1000000; 0 leaves it out), REF_SIZES (sizes tried with the
 # reference, default 10000 then SIZES), REF_TIMEOUT (seconds, default 60),
 # JOBS (build jobs, default 2). Quick run: RUNS=1 SIZES="20000 50000".
 set -eu
@@ -16,6 +17,7 @@ RUNS=${RUNS:-5}
 SIZES=${SIZES:-"100000 200000 250000 1000000"}
 REF_SIZES=${REF_SIZES:-"10000 $SIZES"}
 REF_TIMEOUT=${REF_TIMEOUT:-60}
+DENSE_SIZE=${DENSE_SIZE:-1000000}
 JOBS=${JOBS:-2}
 
 sorted() { tr ' ' '\n' | grep . | sort -n -u | tr '\n' ' '; }
@@ -65,6 +67,13 @@ for size in $(echo "$SIZES $REF_SIZES" | sorted); do
     "$(awk -v b="$(stat -c %s "$WORK/m$size/model.dat")" 'BEGIN{print b/1e6}')"
 done
 
+if [ "$DENSE_SIZE" -gt 0 ]; then
+  "$MODEL_GEN" "$WORK/d$DENSE_SIZE" "$DENSE_SIZE" dense
+  printf "   %8d lines requested: %8d lines, %6.1f MB (dense)\n" "$DENSE_SIZE" \
+    "$(wc -l <"$WORK/d$DENSE_SIZE/model.dat")" \
+    "$(awk -v b="$(stat -c %s "$WORK/d$DENSE_SIZE/model.dat")" 'BEGIN{print b/1e6}')"
+fi
+
 # --- measuring ----------------------------------------------------------------
 # Runs a command once; sets SECONDS_TAKEN (wall), PEAK_KB, STATUS and
 # CPU_TAKEN (user + system seconds, which other programs on a busy machine
@@ -89,15 +98,18 @@ max() { tr ' ' '\n' | grep . | sort -g | tail -1; }
 declare -A MEDIAN MBPS
 WORST_BYTES=0
 WORST_AT=
+DENSE_BYTES=0
 FAILED_RUNS=0
 
 # measure_config KEY SIZE: RUNS runs of the tool with the options of KEY
 # (default, rq or key) on model SIZE; the output of the last run stays in
 # $WORK/out-KEY-SIZE.dat.
-declare -A OPTIONS=([default]="" [rq]="-r -q" [key]="-k 16")
+declare -A OPTIONS=([default]="" [rq]="-r -q" [key]="-k 16" [dense]="" [denserq]="-r -q")
 measure_config() {
   local name=$1 size=$2
   local dir="$WORK/m$size" out="$WORK/out-$name-$size.dat"
+  # The dense model's configurations are named after it.
+  [[ $name == dense* ]] && dir="$WORK/d$size"
   local -a options
   read -r -a options <<<"${OPTIONS[$name]}"
   local times="" peaks="" cpus="" run
@@ -123,12 +135,14 @@ measure_config() {
   per=$(awk -v k="$peak" -v n="$written" 'BEGIN{printf "%.0f", k * 1024 / n}')
   MEDIAN[$name:$size]=$med
   MBPS[$name:$size]=$mbps
+  [ "$name" = dense ] && DENSE_BYTES=$per
   # Small runs are dominated by the process's fixed memory; the target is
   # about large models.
-  if [[ " $BIG_SIZES " == *" $size "* ]] && [ "$per" -gt "$WORST_BYTES" ]; then
+  if [[ $name != dense* ]] && [[ " $BIG_SIZES " == *" $size "* ]] && [ "$per" -gt "$WORST_BYTES" ]; then
     WORST_BYTES=$per
     WORST_AT="${OPTIONS[$name]:-default} at $size"
   fi
+  [[ $name == dense* ]] && printf "   dense"
   printf "   %-7s %7d lines  median %7.3f s (%s)  cpu %7.3f s  %6.1f MB/s  peak %6.1f MB  %7d lines written  %4d B/element\n" \
     "${OPTIONS[$name]:-default}" "$size" "$med" "$(echo "$times" | sed 's/^ //')" \
     "$(echo "$cpus" | median)" "$mbps" \
@@ -144,6 +158,10 @@ echo "   MB/s: input megabytes (10^6 bytes) per wall second; peak: the largest r
 for size in $SIZES; do measure_config default "$size"; done
 for size in $BIG_SIZES; do measure_config rq "$size"; done
 for size in $BIG_SIZES; do measure_config key "$size"; done
+if [ "$DENSE_SIZE" -gt 0 ]; then
+  measure_config dense "$DENSE_SIZE"
+  measure_config denserq "$DENSE_SIZE"
+fi
 
 # --- targets ----------------------------------------------------------------
 PASSED=0
@@ -180,6 +198,19 @@ for size in $BIG_SIZES; do
     verdict "$(less_equal 40 "${MBPS[rq:$size]}")" "-r -q reads ${MBPS[rq:$size]} MB/s at $size lines (at least 40)"
   fi
 done
+# The second round of targets: the default run close to a plain read and
+# write, on the current and on the dense model, the dense model read at
+# 120 MB/s, and at most 150 bytes of peak memory per written line there.
+if [ -n "${MEDIAN[default:$LARGEST]:-}" ] && [ -n "${MEDIAN[rq:$LARGEST]:-}" ]; then
+  ratio=$(awk -v a="${MEDIAN[default:$LARGEST]}" -v b="${MEDIAN[rq:$LARGEST]}" 'BEGIN{printf "%.2f", a / b}')
+  verdict "$(less_equal "$ratio" 1.6)" "default / -r -q at $LARGEST lines: $ratio (at most 1.6)"
+fi
+if [ -n "${MEDIAN[dense:$DENSE_SIZE]:-}" ] && [ -n "${MEDIAN[denserq:$DENSE_SIZE]:-}" ]; then
+  ratio=$(awk -v a="${MEDIAN[dense:$DENSE_SIZE]}" -v b="${MEDIAN[denserq:$DENSE_SIZE]}" 'BEGIN{printf "%.2f", a / b}')
+  verdict "$(less_equal "$ratio" 2.0)" "dense: default / -r -q at $DENSE_SIZE lines: $ratio (at most 2.0)"
+  verdict "$(less_equal 120 "${MBPS[denserq:$DENSE_SIZE]}")" "dense: -r -q reads ${MBPS[denserq:$DENSE_SIZE]} MB/s (at least 120)"
+  verdict "$(less_equal "$DENSE_BYTES" 150)" "dense: peak memory $DENSE_BYTES bytes per written line by default (at most 150)"
+fi
 if [ -n "$WORST_AT" ]; then
   verdict "$(less_equal "$WORST_BYTES" 400)" "peak memory $WORST_BYTES bytes per written line, the most at $(echo $BIG_SIZES | sed 's/ / and /g') lines ($WORST_AT; at most 400)"
 fi
