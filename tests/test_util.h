@@ -51,6 +51,7 @@ struct RunResult {
 RunResult runBinary(const std::filesystem::path& workDir,
                     const std::vector<std::string>& args);
 
+#ifndef _WIN32
 // runBinary with one resource limit set in the tool's process, as
 // setrlimit(resource, {limit, limit}) does (RLIMIT_AS, RLIMIT_FSIZE, ...).
 // SIGXFSZ is ignored there, so a write past RLIMIT_FSIZE fails with an
@@ -58,5 +59,6 @@ RunResult runBinary(const std::filesystem::path& workDir,
 RunResult runBinaryWithLimit(const std::filesystem::path& workDir,
                              const std::vector<std::string>& args, int resource,
                              unsigned long long limit);
+#endif
 
 }  // namespace quillery::testing
