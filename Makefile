@@ -5,7 +5,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build demo demo-model test install sanitize-test fuzz bench clean windows windows-test windows-tools
+.PHONY: all build demo demo-model test install sanitize-test fuzz bench clean windows windows-test windows-tools package
 
 all: build
 
@@ -112,6 +112,14 @@ windows-test: $(WINDOWS_BUILD)/CMakeCache.txt $(WINDOWS_DEPS)/lib/libgtest.a
 	# One wine server for all test programs: starting it costs seconds.
 	$(WINESERVER) -p 60
 	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j$(JOBS)
+
+# The Debian package of the Linux build and the .zip of the Windows one,
+# both named with the version.
+package: build $(WINDOWS_BUILD)/CMakeCache.txt
+	cmake --build $(WINDOWS_BUILD) --target quillery manual_text -j$(JOBS)
+	cd $(BUILD) && cpack
+	cd $(WINDOWS_BUILD) && cpack
+	@ls $(BUILD)/*.deb $(WINDOWS_BUILD)/*.zip
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench $(WINDOWS_BUILD)
