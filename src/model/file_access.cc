@@ -28,6 +28,48 @@
 
 namespace quillery {
 
+namespace {
+
+constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
+
+// Gathers small writes into large ones. A derived class puts the bytes in
+// the file and sets `failed` when that goes wrong; nothing more is written
+// after a failure.
+class BufferedOutputFile : public OutputFile {
+ public:
+  BufferedOutputFile() { buffer.reserve(kOutputBufferSize); }
+
+  bool write(std::string_view bytes) override {
+    if (failed || !isOpen()) return false;
+    if (buffer.size() + bytes.size() > kOutputBufferSize) {
+      if (!flush()) return false;
+      if (bytes.size() >= kOutputBufferSize) {
+        return writeFully(bytes.data(), bytes.size());
+      }
+    }
+    buffer.append(bytes);
+    return true;
+  }
+
+ protected:
+  virtual bool isOpen() const = 0;
+  // Writes all `size` bytes; false (and `failed` set) when that fails.
+  virtual bool writeFully(const char* data, std::size_t size) = 0;
+
+  bool flush() {
+    if (!failed && !buffer.empty()) writeFully(buffer.data(), buffer.size());
+    buffer.clear();
+    return !failed;
+  }
+
+  bool failed = false;
+
+ private:
+  std::string buffer;
+};
+
+}  // namespace
+
 #ifndef _WIN32
 
 std::string hostPath(std::string_view path) {
@@ -38,7 +80,6 @@ std::string hostPath(std::string_view path) {
 
 namespace {
 
-constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
 constexpr std::size_t kReadChunkSize = std::size_t{1} << 16;
 // The same bound the kernel puts on symbolic links followed in one lookup.
 constexpr int kMaxLinkHops = 40;
@@ -192,14 +233,12 @@ bool matchIgnoringCase(
 
 // Output written through a descriptor: either a temporary file renamed over
 // the target on commit, or (for devices and FIFOs) the target itself.
-class DiskOutputFile : public OutputFile {
+class DiskOutputFile : public BufferedOutputFile {
  public:
   DiskOutputFile(int fd, std::string tempPath, std::string targetPath)
       : fd(fd),
         tempPath(std::move(tempPath)),
-        targetPath(std::move(targetPath)) {
-    buffer.reserve(kOutputBufferSize);
-  }
+        targetPath(std::move(targetPath)) {}
 
   ~DiskOutputFile() override {
     if (fd >= 0) ::close(fd);
@@ -208,18 +247,6 @@ class DiskOutputFile : public OutputFile {
 
   DiskOutputFile(const DiskOutputFile&) = delete;
   DiskOutputFile& operator=(const DiskOutputFile&) = delete;
-
-  bool write(std::string_view bytes) override {
-    if (failed || fd < 0) return false;
-    if (buffer.size() + bytes.size() > kOutputBufferSize) {
-      if (!flush()) return false;
-      if (bytes.size() >= kOutputBufferSize) {
-        return writeFully(bytes.data(), bytes.size());
-      }
-    }
-    buffer.append(bytes);
-    return true;
-  }
 
   // Only the first call can succeed.
   bool commit() override {
@@ -237,13 +264,9 @@ class DiskOutputFile : public OutputFile {
   }
 
  private:
-  bool flush() {
-    if (!failed && !buffer.empty()) writeFully(buffer.data(), buffer.size());
-    buffer.clear();
-    return !failed;
-  }
+  bool isOpen() const override { return fd >= 0; }
 
-  bool writeFully(const char* data, std::size_t size) {
+  bool writeFully(const char* data, std::size_t size) override {
     while (size > 0) {
       const ssize_t count = ::write(fd, data, size);
       if (count < 0) {
@@ -260,8 +283,6 @@ class DiskOutputFile : public OutputFile {
   int fd;
   std::string tempPath;  // Empty when writing in place or once committed.
   std::string targetPath;
-  std::string buffer;
-  bool failed = false;
 };
 
 // Follows the chain of symbolic links at `path`, leaving in `path` the name
@@ -404,7 +425,6 @@ std::string utf8FromWide(std::wstring_view text) {
 
 namespace {
 
-constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
 constexpr DWORD kReadChunkSize = DWORD{1} << 16;
 // Below this length every file function takes a path as it is; above it
 // the path is made absolute and given the prefix that lifts the limit.
@@ -476,14 +496,12 @@ std::wstring finalPath(HANDLE handle) {
 // Output written through a handle: either a temporary file moved over the
 // target on commit, or (for devices such as NUL and CON, and pipes) the
 // target itself.
-class DiskOutputFile : public OutputFile {
+class DiskOutputFile : public BufferedOutputFile {
  public:
   DiskOutputFile(HANDLE handle, std::wstring tempPath, std::wstring targetPath)
       : handle(handle),
         tempPath(std::move(tempPath)),
-        targetPath(std::move(targetPath)) {
-    buffer.reserve(kOutputBufferSize);
-  }
+        targetPath(std::move(targetPath)) {}
 
   ~DiskOutputFile() override {
     handle.close();
@@ -492,18 +510,6 @@ class DiskOutputFile : public OutputFile {
 
   DiskOutputFile(const DiskOutputFile&) = delete;
   DiskOutputFile& operator=(const DiskOutputFile&) = delete;
-
-  bool write(std::string_view bytes) override {
-    if (failed || !handle.valid()) return false;
-    if (buffer.size() + bytes.size() > kOutputBufferSize) {
-      if (!flush()) return false;
-      if (bytes.size() >= kOutputBufferSize) {
-        return writeFully(bytes.data(), bytes.size());
-      }
-    }
-    buffer.append(bytes);
-    return true;
-  }
 
   // Only the first call can succeed.
   bool commit() override {
@@ -525,13 +531,9 @@ class DiskOutputFile : public OutputFile {
   }
 
  private:
-  bool flush() {
-    if (!failed && !buffer.empty()) writeFully(buffer.data(), buffer.size());
-    buffer.clear();
-    return !failed;
-  }
+  bool isOpen() const override { return handle.valid(); }
 
-  bool writeFully(const char* data, std::size_t size) {
+  bool writeFully(const char* data, std::size_t size) override {
     while (size > 0) {
       const DWORD chunk =
           static_cast<DWORD>(std::min<std::size_t>(size, DWORD{1} << 30));
@@ -550,8 +552,6 @@ class DiskOutputFile : public OutputFile {
   ScopedHandle handle;
   std::wstring tempPath;  // Empty when writing in place or once committed.
   std::wstring targetPath;
-  std::string buffer;
-  bool failed = false;
 };
 
 // The folder part of `path` with its last separator ("" for a bare name,
