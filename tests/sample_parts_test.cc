@@ -53,16 +53,8 @@ void expectRecordedBytes(const fs::path& folder) {
   std::vector<SampleCase> cases = readCases(folder / "cases.tsv");
   ASSERT_FALSE(cases.empty());
   ScopedTempDir work;
-#ifdef _WIN32
-  // Links need a privilege on Windows; a copy is as good.
-  fs::copy(sample / "p", work.path() / "p", fs::copy_options::recursive);
-  fs::copy(sample / "parts", work.path() / "parts",
-           fs::copy_options::recursive);
-#else
-  fs::create_directory_symlink(fs::absolute(sample / "p"), work.path() / "p");
-  fs::create_directory_symlink(fs::absolute(folder / "parts"),
-                               work.path() / "parts");
-#endif
+  linkOrCopyFolder(sample / "p", work.path() / "p");
+  linkOrCopyFolder(folder / "parts", work.path() / "parts");
   for (const SampleCase& sampleCase : cases) {
     SCOPED_TRACE(sampleCase.part + " " + sampleCase.name);
     fs::remove(work.path() / "out.dat");

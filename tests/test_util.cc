@@ -68,6 +68,14 @@ std::string ScopedTempDir::file(const std::string& relative) const {
   return (root / relative).string();
 }
 
+void linkOrCopyFolder(const fs::path& from, const fs::path& to) {
+#ifdef _WIN32
+  fs::copy(from, to, fs::copy_options::recursive);
+#else
+  fs::create_directory_symlink(fs::absolute(from), to);
+#endif
+}
+
 std::string readBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
@@ -113,9 +121,9 @@ std::wstring quoteArgument(const std::string& arg) {
   return quoted;
 }
 
-// Runs the binary with standard input on NUL and standard output on a pipe.
-RunResult runChild(const fs::path& workDir,
-                   const std::vector<std::string>& args) {
+// Runs the binary with standard input on NUL and standard output on a pipe;
+// `arguments` is the command line after the program name, as typed.
+RunResult runChild(const fs::path& workDir, const std::wstring& arguments) {
   RunResult result;
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE readEnd = nullptr;
@@ -125,8 +133,7 @@ RunResult runChild(const fs::path& workDir,
   HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, &inherit,
                              OPEN_EXISTING, 0, nullptr);
   const std::wstring program = wideFromUtf8(QUILLERY_BINARY);
-  std::wstring commandLine = quoteArgument(QUILLERY_BINARY);
-  for (const std::string& arg : args) commandLine += L" " + quoteArgument(arg);
+  std::wstring commandLine = quoteArgument(QUILLERY_BINARY) + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -224,7 +231,14 @@ std::vector<std::string> crlfLines(const std::string& bytes) {
 
 RunResult runBinary(const fs::path& workDir,
                     const std::vector<std::string>& args) {
-  return runChild(workDir, args);
+  std::wstring arguments;
+  for (const std::string& arg : args) arguments += L" " + quoteArgument(arg);
+  return runChild(workDir, arguments);
+}
+
+RunResult runBinaryWithCommandLine(const fs::path& workDir,
+                                   const std::string& arguments) {
+  return runChild(workDir, L" " + wideFromUtf8(arguments));
 }
 
 #else
