@@ -5,7 +5,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build demo demo-model test install sanitize-test fuzz bench clean
+.PHONY: all build demo demo-model test install sanitize-test fuzz bench clean windows windows-test windows-tools package
 
 all: build
 
@@ -74,5 +74,52 @@ install: build
 bench:
 	bench/run.sh
 
+# A native Windows quillery.exe cross-built with MinGW-w64, and its test
+# suite run under wine. The compiler, wine and GoogleTest's sources come
+# from Debian when missing; GoogleTest is cross-built once into
+# build-windows/deps.
+WINDOWS_BUILD ?= build-windows
+WINDOWS_DEPS = $(abspath $(WINDOWS_BUILD))/deps
+WINDOWS_TOOLCHAIN = $(abspath cmake/mingw-w64-x86_64.cmake)
+WINE = $(shell command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+WINESERVER = $(shell command -v wineserver || echo /usr/lib/wine/wineserver)
+export WINEDEBUG ?= -all
+
+windows-tools:
+	@command -v x86_64-w64-mingw32-g++-posix >/dev/null && test -x $(WINE) && \
+	  test -f /usr/src/googletest/CMakeLists.txt || { apt-get update && \
+	  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+	  g++-mingw-w64-x86-64-posix wine64 googletest; }
+
+$(WINDOWS_DEPS)/lib/libgtest.a: | windows-tools
+	cmake -S /usr/src/googletest -B $(WINDOWS_BUILD)/googletest \
+	  -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release \
+	  -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX=$(WINDOWS_DEPS)
+	cmake --build $(WINDOWS_BUILD)/googletest -j$(JOBS)
+	cmake --install $(WINDOWS_BUILD)/googletest
+
+$(WINDOWS_BUILD)/CMakeCache.txt: | windows-tools
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN) \
+	  -DCMAKE_BUILD_TYPE=Release -DQUILLERY_WERROR=ON -DQUILLERY_TESTS=OFF \
+	  -DQUILLERY_BENCH=OFF -DQUILLERY_FUZZ=OFF -DGTest_DIR=$(WINDOWS_DEPS)/lib/cmake/GTest
+
+windows: $(WINDOWS_BUILD)/CMakeCache.txt
+	cmake --build $(WINDOWS_BUILD) --target quillery -j$(JOBS)
+
+windows-test: $(WINDOWS_BUILD)/CMakeCache.txt $(WINDOWS_DEPS)/lib/libgtest.a
+	cmake $(WINDOWS_BUILD) -DQUILLERY_TESTS=ON -DQUILLERY_REQUIRE_TESTS=ON >/dev/null
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
+	# One wine server for all test programs: starting it costs seconds.
+	$(WINESERVER) -p 60 2>/dev/null || true
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j$(JOBS)
+
+# The Debian package of the Linux build and the .zip of the Windows one,
+# both named with the version.
+package: build $(WINDOWS_BUILD)/CMakeCache.txt
+	cmake --build $(WINDOWS_BUILD) --target quillery manual_text -j$(JOBS)
+	cd $(BUILD) && cpack
+	cd $(WINDOWS_BUILD) && cpack
+	@ls $(BUILD)/*.deb $(WINDOWS_BUILD)/*.zip
+
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz build-bench
+	rm -rf $(BUILD) build-asan build-fuzz build-bench $(WINDOWS_BUILD)

@@ -1,6 +1,8 @@
 // The closing prompt of the built binary: it waits for Enter when a person
 // sits at a terminal, and never holds up a script whose input stays open.
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -8,10 +10,23 @@
 #include <unistd.h>
 
 #include <csignal>
+#endif
+
 #include <string>
 
 namespace quillery::testing {
 namespace {
+
+#ifdef _WIN32
+
+// The console check itself is the host's GetConsoleMode; the tests around it
+// run the tool without a console (standard input on NUL) and so check that
+// such runs return at once.
+TEST(ClosingPromptTest, WaitsForEnterAtATerminal) {
+  GTEST_SKIP() << "needs a pseudo terminal (openpty) to stand for a person";
+}
+
+#else
 
 // Far beyond what a run without files takes, even on a loaded machine.
 constexpr int kTimeoutMs = 60000;
@@ -139,6 +154,8 @@ TEST(ClosingPromptTest, ReturnsAtOnceWhenInputIsAnOpenPipe) {
   close(input[1]);
   close(output[0]);
 }
+
+#endif  // _WIN32
 
 }  // namespace
 }  // namespace quillery::testing

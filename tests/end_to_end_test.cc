@@ -96,6 +96,24 @@ TEST_F(EndToEndTest, UsageErrorsPrintUsageAndExitWithOne) {
   }
 }
 
+#ifdef _WIN32
+// Typed in cmd.exe, `-l "lib\"` ends the path at its backslash instead of
+// taking the quote into it and the file names after it along.
+TEST_F(EndToEndTest, QuotedPathEndingInABackslashEndsThere) {
+  RunResult result =
+      runBinaryWithCommandLine(dir.path(), "-l \"lib\\\" part.dat out.dat");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.console.find("Reading input file part.dat\n"),
+            std::string::npos);
+  EXPECT_NE(result.console.find(".\\, .\\p\\, .\\s\\, lib\\p\\, "
+                                "lib\\parts\\, lib\\parts\\s\\, "
+                                "lib\\Unofficial\\p\\"),
+            std::string::npos)
+      << result.console;
+  EXPECT_TRUE(exists("out.dat"));
+}
+#endif
+
 TEST_F(EndToEndTest, OptionsThatActLikeOthers) {
   const std::pair<std::string, std::string> cases[] = {
       {"-sf", ""}, {"-sp", ""}, {"-spq", ""}, {"-rq", "-r"}};

@@ -1,14 +1,22 @@
 // Test helpers.
 #include "test_util.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "model/file_access.h"
+#else
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <csignal>
+#endif
+
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,21 +27,35 @@ namespace quillery::testing {
 
 namespace fs = std::filesystem;
 
+// A new folder with a random name: create_directory reports whether it made
+// the folder, so two tests (or two test processes) never share one.
 ScopedTempDir::ScopedTempDir() {
-  std::string pattern =
-      (fs::temp_directory_path() / "quillery-test-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (mkdtemp(buffer.data()) == nullptr) std::abort();
-  root = fs::path(buffer.data());
+  static std::mt19937_64 rng(std::random_device{}());
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "quillery-test-%012llx",
+                  static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFULL));
+    std::error_code error;
+    if (fs::create_directory(base / name, error)) {
+      root = base / name;
+      return;
+    }
+  }
+  std::abort();
 }
 
 ScopedTempDir::~ScopedTempDir() {
   std::error_code ignored;
-  // Tests may leave read-only folders behind; open them up before removal.
+  // Tests may leave read-only folders (and, where that stops removal,
+  // read-only files) behind; open them up before removal.
   for (auto it = fs::recursive_directory_iterator(root, ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+#ifdef _WIN32
+    if (!it->is_symlink(ignored)) {
+#else
     if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
+#endif
       fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add,
                       ignored);
     }
@@ -44,6 +66,14 @@ ScopedTempDir::~ScopedTempDir() {
 
 std::string ScopedTempDir::file(const std::string& relative) const {
   return (root / relative).string();
+}
+
+void linkOrCopyFolder(const fs::path& from, const fs::path& to) {
+#ifdef _WIN32
+  fs::copy(from, to, fs::copy_options::recursive);
+#else
+  fs::create_directory_symlink(fs::absolute(from), to);
+#endif
 }
 
 std::string readBytes(const fs::path& path) {
@@ -58,6 +88,85 @@ void writeBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+#ifdef _WIN32
+
+namespace {
+
+// The command line that the C runtime splits back into `args`: an argument
+// with a blank, a tab or a quote (or an empty one) is quoted, backslashes
+// before a quote or before the closing quote are doubled.
+std::wstring quoteArgument(const std::string& arg) {
+  const std::wstring wide = wideFromUtf8(arg);
+  if (!wide.empty() && wide.find_first_of(L" \t\"") == std::wstring::npos) {
+    return wide;
+  }
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : wide) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == L'"') {
+      quoted.append(backslashes * 2 + 1, L'\\');
+    } else {
+      quoted.append(backslashes, L'\\');
+    }
+    backslashes = 0;
+    quoted.push_back(c);
+  }
+  quoted.append(backslashes * 2, L'\\');
+  quoted.push_back(L'"');
+  return quoted;
+}
+
+// Runs the binary with standard input on NUL and standard output on a pipe;
+// `arguments` is the command line after the program name, as typed.
+RunResult runChild(const fs::path& workDir, const std::wstring& arguments) {
+  RunResult result;
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
+  ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, &inherit,
+                             OPEN_EXISTING, 0, nullptr);
+  const std::wstring program = wideFromUtf8(QUILLERY_BINARY);
+  std::wstring commandLine = quoteArgument(QUILLERY_BINARY) + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nul;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  const std::wstring directory = workDir.wstring();
+  const BOOL started = ::CreateProcessW(
+      program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+      directory.c_str(), &startup, &process);
+  ::CloseHandle(writeEnd);
+  ::CloseHandle(nul);
+  if (started) {
+    std::array<char, 65536> buffer;
+    DWORD got = 0;
+    while (::ReadFile(readEnd, buffer.data(), buffer.size(), &got, nullptr) &&
+           got > 0) {
+      result.console.append(buffer.data(), got);
+    }
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 0;
+    if (::GetExitCodeProcess(process.hProcess, &exitCode)) {
+      result.exitCode = static_cast<int>(exitCode);
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
+  ::CloseHandle(readEnd);
+  return result;
+}
+
+#else  // POSIX
 
 namespace {
 
@@ -103,6 +212,8 @@ RunResult runChild(const fs::path& workDir,
   return result;
 }
 
+#endif  // _WIN32
+
 }  // namespace
 
 std::vector<std::string> crlfLines(const std::string& bytes) {
@@ -116,6 +227,22 @@ std::vector<std::string> crlfLines(const std::string& bytes) {
   return lines;
 }
 
+#ifdef _WIN32
+
+RunResult runBinary(const fs::path& workDir,
+                    const std::vector<std::string>& args) {
+  std::wstring arguments;
+  for (const std::string& arg : args) arguments += L" " + quoteArgument(arg);
+  return runChild(workDir, arguments);
+}
+
+RunResult runBinaryWithCommandLine(const fs::path& workDir,
+                                   const std::string& arguments) {
+  return runChild(workDir, L" " + wideFromUtf8(arguments));
+}
+
+#else
+
 RunResult runBinary(const fs::path& workDir,
                     const std::vector<std::string>& args) {
   return runChild(workDir, args, -1, 0);
@@ -126,5 +253,7 @@ RunResult runBinaryWithLimit(const fs::path& workDir,
                              unsigned long long limit) {
   return runChild(workDir, args, resource, static_cast<rlim_t>(limit));
 }
+
+#endif  // _WIN32
 
 }  // namespace quillery::testing

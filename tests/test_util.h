@@ -35,6 +35,11 @@ class ScopedTempDir {
   std::filesystem::path root;
 };
 
+// Makes the folder `from` appear at `to`: a symbolic link, or on Windows
+// (where links need a privilege) a copy.
+void linkOrCopyFolder(const std::filesystem::path& from,
+                      const std::filesystem::path& to);
+
 // The whole content of a file; empty when it cannot be read.
 std::string readBytes(const std::filesystem::path& path);
 // Writes `bytes` to `path`, creating its parent folders.
@@ -51,6 +56,12 @@ struct RunResult {
 RunResult runBinary(const std::filesystem::path& workDir,
                     const std::vector<std::string>& args);
 
+#ifdef _WIN32
+// Runs the built binary in `workDir` with `arguments` as the rest of its
+// command line after the program name, exactly as typed.
+RunResult runBinaryWithCommandLine(const std::filesystem::path& workDir,
+                                   const std::string& arguments);
+#else
 // runBinary with one resource limit set in the tool's process, as
 // setrlimit(resource, {limit, limit}) does (RLIMIT_AS, RLIMIT_FSIZE, ...).
 // SIGXFSZ is ignored there, so a write past RLIMIT_FSIZE fails with an
@@ -58,5 +69,6 @@ RunResult runBinary(const std::filesystem::path& workDir,
 RunResult runBinaryWithLimit(const std::filesystem::path& workDir,
                              const std::vector<std::string>& args, int resource,
                              unsigned long long limit);
+#endif
 
 }  // namespace quillery::testing

@@ -1,12 +1,14 @@
-// Number conversions. The fast paths (std::from_chars, std::to_chars and a
-// hand-written integer reader) are used only where they are known to give the
-// C library's exact result; every other token goes to the C library itself.
+// Number conversions. They give the exact bytes of the GNU C library's
+// conversions on every host without calling any C library: the token forms
+// are matched here, and the correctly rounded conversions between binary and
+// decimal are std::from_chars and std::to_chars, which the C++ library
+// implements itself.
 #include "geometry/number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <system_error>
 
@@ -26,39 +28,146 @@ namespace {
 
 constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// A plain decimal token ([-]digits[.digits][e[sign]digits]) that from_chars
-// reads whole is converted exactly as strtod converts it: both round
-// correctly. Anything else (a '+' sign, hexadecimal, inf, nan, trailing
-// letters, a dangling exponent, overflow) goes to sscanf.
-bool fastDouble(std::string_view token, double& value) {
-  std::size_t i = token[0] == '-' ? 1 : 0;
-  if (i >= token.size()) return false;
-  char first = token[i];
-  if (!isDigit(first) && first != '.') return false;
-  double parsed = 0;
-  auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(),
-                                   parsed, std::chars_format::general);
-  if (ec != std::errc() || end != token.data() + token.size()) return false;
-  value = parsed;
+constexpr bool isHexDigit(char c) {
+  return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+constexpr char lowerCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// True when the text at `p` starts with `word` (lower case), ignoring the
+// case of ASCII letters.
+bool startsWithWord(const char* p, const char* end, std::string_view word) {
+  if (static_cast<std::size_t>(end - p) < word.size()) return false;
+  for (char letter : word) {
+    if (lowerCase(*p++) != letter) return false;
+  }
   return true;
+}
+
+// The digits of a number and where they end. `digitsEnd` is the end of the
+// mantissa, `end` the end of the exponent when it has digits (otherwise the
+// same as `digitsEnd`: a marker without digits is consumed and ignored).
+struct NumberExtent {
+  const char* end = nullptr;
+  bool hasDigit = false;
+  // About the power of the exponent's base of the first significant digit,
+  // saturated: positive for values far above 1, negative far below. Only its
+  // sign is used, to tell an overflow from an underflow.
+  long long magnitude = 0;
+};
+
+// Scans [digits][.digits][marker[sign]digits] at `p`, with hexadecimal
+// mantissa digits when `hex`. The exponent is only taken after a mantissa
+// digit.
+NumberExtent scanExtent(const char* p, const char* end, bool hex,
+                        char marker) {
+  constexpr long long kLimit = 1LL << 40;
+  NumberExtent extent;
+  long long leading = 0;  // Digits before the point, after leading zeros.
+  long long zerosAfterPoint = 0;
+  bool significant = false;
+  bool point = false;
+  for (; p < end; ++p) {
+    const char c = *p;
+    if (hex ? isHexDigit(c) : isDigit(c)) {
+      extent.hasDigit = true;
+      if (c != '0') significant = true;
+      if (!point) {
+        if (significant && leading < kLimit) ++leading;
+      } else if (!significant && zerosAfterPoint < kLimit) {
+        ++zerosAfterPoint;
+      }
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  extent.end = p;
+  long long exponent = 0;
+  if (extent.hasDigit && p < end && lowerCase(*p) == marker) {
+    const char* q = p + 1;
+    bool negative = false;
+    if (q < end && (*q == '+' || *q == '-')) negative = *q++ == '-';
+    if (q < end && isDigit(*q)) {
+      for (; q < end && isDigit(*q); ++q) {
+        if (exponent < kLimit) exponent = exponent * 10 + (*q - '0');
+      }
+      if (negative) exponent = -exponent;
+      extent.end = q;
+    }
+  }
+  // A hexadecimal digit stands for four binary places of the exponent.
+  extent.magnitude =
+      (leading > 0 ? leading : -zerosAfterPoint) * (hex ? 4 : 1) + exponent;
+  return extent;
+}
+
+// Converts the unsigned number text [p, extent.end) with from_chars, which
+// rounds correctly without the C library. A result too large for a double
+// is infinite and one too small is zero, as strtod gives them.
+double convertExtent(const char* p, const NumberExtent& extent,
+                     std::chars_format format) {
+  double parsed = 0;
+  auto [stop, ec] = std::from_chars(p, extent.end, parsed, format);
+  (void)stop;
+  if (ec == std::errc::result_out_of_range) {
+    return extent.magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  }
+  return parsed;
 }
 
 }  // namespace
 
+// The token is matched character by character as the C library's scanf
+// "%lf" does, which differs from strtod where scanf cannot step back: a
+// partial "infinity" or a "0x" prefix without digits fails the conversion,
+// where strtod would read "inf" or "0". The value of what was matched is
+// then what strtod makes of it.
 ScanResult scanDouble(std::string_view text, std::size_t pos, double& value) {
   pos = skipSpace(text, pos);
   if (pos >= text.size()) return ScanResult::kEmpty;
-  std::size_t end = skipToken(text, pos);
-  std::string_view token = text.substr(pos, end - pos);
-  if (fastDouble(token, value)) return ScanResult::kValue;
-  // A NUL ends a number like any other character that is not part of one,
-  // so the C string handed to sscanf may stop there.
-  std::string copy(token.substr(0, token.find('\0')));
-  double parsed = 0;
-  if (std::sscanf(copy.c_str(), "%lf", &parsed) != 1) {
-    return ScanResult::kFailed;
+  const char* p = text.data() + pos;
+  const char* const end = text.data() + text.size();
+  bool negative = false;
+  if (*p == '+' || *p == '-') {
+    negative = *p++ == '-';
+    if (p == end) return ScanResult::kFailed;
   }
-  value = parsed;
+  double magnitude = 0;
+  const char first = lowerCase(*p);
+  if (first == 'n') {
+    if (!startsWithWord(p, end, "nan")) return ScanResult::kFailed;
+    // The C library's quiet NaN, with the sign written before it.
+    value = std::bit_cast<double>(negative ? 0xfff8000000000000ULL
+                                           : 0x7ff8000000000000ULL);
+    return ScanResult::kValue;
+  }
+  if (first == 'i') {
+    if (!startsWithWord(p, end, "inf")) return ScanResult::kFailed;
+    p += 3;
+    // Once an 'i' follows "inf", only the whole word "infinity" will do.
+    if (p < end && lowerCase(*p) == 'i' && !startsWithWord(p, end, "inity")) {
+      return ScanResult::kFailed;
+    }
+    magnitude = std::numeric_limits<double>::infinity();
+  } else if (*p == '0' && end - p >= 2 && lowerCase(p[1]) == 'x') {
+    p += 2;
+    const NumberExtent extent = scanExtent(p, end, true, 'p');
+    if (extent.hasDigit) {
+      magnitude = convertExtent(p, extent, std::chars_format::hex);
+    } else if (extent.end == p) {
+      return ScanResult::kFailed;  // "0x" alone: no digit and no point.
+    }
+    // "0x." reads as the zero before the 'x'.
+  } else {
+    const NumberExtent extent = scanExtent(p, end, false, 'e');
+    if (!extent.hasDigit) return ScanResult::kFailed;
+    magnitude = convertExtent(p, extent, std::chars_format::general);
+  }
+  value = negative ? -magnitude : magnitude;
   return ScanResult::kValue;
 }
 
@@ -154,31 +263,34 @@ bool appendShortNumber(std::string& out, double value) {
 }  // namespace
 
 void appendNumber(std::string& out, double value) {
-  char buffer[64];
-  if (std::isfinite(value)) {
-    // Whole numbers are the most common coordinates of all.
-    if (value == std::trunc(value) && std::fabs(value) < 1e7) {
-      if (value == 0) {
-        out.append(std::signbit(value) ? "-0" : "0");
-        return;
-      }
-      auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer,
-                                     static_cast<long long>(value));
-      (void)ec;
-      out.append(buffer, end);
-      return;
-    }
-    if (std::isnormal(value) && appendShortNumber(out, value)) return;
-    // to_chars with a precision is specified to match printf's "%.*g".
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                   std::chars_format::general, 7);
-    if (ec == std::errc()) {
-      out.append(buffer, end);
-      return;
-    }
+  if (std::isnan(value)) {
+    out.append(std::signbit(value) ? "-nan" : "nan");
+    return;
   }
-  int length = std::snprintf(buffer, sizeof buffer, "%.7lg", value);
-  out.append(buffer, static_cast<std::size_t>(length));
+  if (std::isinf(value)) {
+    out.append(value < 0 ? "-inf" : "inf");
+    return;
+  }
+  char buffer[64];
+  // Whole numbers are the most common coordinates of all.
+  if (value == std::trunc(value) && std::fabs(value) < 1e7) {
+    if (value == 0) {
+      out.append(std::signbit(value) ? "-0" : "0");
+      return;
+    }
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer,
+                                   static_cast<long long>(value));
+    (void)ec;
+    out.append(buffer, end);
+    return;
+  }
+  if (std::isnormal(value) && appendShortNumber(out, value)) return;
+  // to_chars with a precision gives printf's "%.*g" text exactly, and
+  // 64 characters hold every double at seven digits.
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                 std::chars_format::general, 7);
+  (void)ec;
+  out.append(buffer, end);
 }
 
 std::string formatNumber(double value) {

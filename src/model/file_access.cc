@@ -21,13 +21,54 @@
 #include <cstdint>
 #include <cstdlib>
 #else
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <windows.h>
+
+#include <cwchar>
 #endif
 
 namespace quillery {
+
+namespace {
+
+constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
+
+// Gathers small writes into large ones. A derived class puts the bytes in
+// the file and sets `failed` when that goes wrong; nothing more is written
+// after a failure.
+class BufferedOutputFile : public OutputFile {
+ public:
+  BufferedOutputFile() { buffer.reserve(kOutputBufferSize); }
+
+  bool write(std::string_view bytes) override {
+    if (failed || !isOpen()) return false;
+    if (buffer.size() + bytes.size() > kOutputBufferSize) {
+      if (!flush()) return false;
+      if (bytes.size() >= kOutputBufferSize) {
+        return writeFully(bytes.data(), bytes.size());
+      }
+    }
+    buffer.append(bytes);
+    return true;
+  }
+
+ protected:
+  virtual bool isOpen() const = 0;
+  // Writes all `size` bytes; false (and `failed` set) when that fails.
+  virtual bool writeFully(const char* data, std::size_t size) = 0;
+
+  bool flush() {
+    if (!failed && !buffer.empty()) writeFully(buffer.data(), buffer.size());
+    buffer.clear();
+    return !failed;
+  }
+
+  bool failed = false;
+
+ private:
+  std::string buffer;
+};
+
+}  // namespace
 
 #ifndef _WIN32
 
@@ -39,7 +80,6 @@ std::string hostPath(std::string_view path) {
 
 namespace {
 
-constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
 constexpr std::size_t kReadChunkSize = std::size_t{1} << 16;
 // The same bound the kernel puts on symbolic links followed in one lookup.
 constexpr int kMaxLinkHops = 40;
@@ -193,14 +233,12 @@ bool matchIgnoringCase(
 
 // Output written through a descriptor: either a temporary file renamed over
 // the target on commit, or (for devices and FIFOs) the target itself.
-class DiskOutputFile : public OutputFile {
+class DiskOutputFile : public BufferedOutputFile {
  public:
   DiskOutputFile(int fd, std::string tempPath, std::string targetPath)
       : fd(fd),
         tempPath(std::move(tempPath)),
-        targetPath(std::move(targetPath)) {
-    buffer.reserve(kOutputBufferSize);
-  }
+        targetPath(std::move(targetPath)) {}
 
   ~DiskOutputFile() override {
     if (fd >= 0) ::close(fd);
@@ -209,18 +247,6 @@ class DiskOutputFile : public OutputFile {
 
   DiskOutputFile(const DiskOutputFile&) = delete;
   DiskOutputFile& operator=(const DiskOutputFile&) = delete;
-
-  bool write(std::string_view bytes) override {
-    if (failed || fd < 0) return false;
-    if (buffer.size() + bytes.size() > kOutputBufferSize) {
-      if (!flush()) return false;
-      if (bytes.size() >= kOutputBufferSize) {
-        return writeFully(bytes.data(), bytes.size());
-      }
-    }
-    buffer.append(bytes);
-    return true;
-  }
 
   // Only the first call can succeed.
   bool commit() override {
@@ -238,13 +264,9 @@ class DiskOutputFile : public OutputFile {
   }
 
  private:
-  bool flush() {
-    if (!failed && !buffer.empty()) writeFully(buffer.data(), buffer.size());
-    buffer.clear();
-    return !failed;
-  }
+  bool isOpen() const override { return fd >= 0; }
 
-  bool writeFully(const char* data, std::size_t size) {
+  bool writeFully(const char* data, std::size_t size) override {
     while (size > 0) {
       const ssize_t count = ::write(fd, data, size);
       if (count < 0) {
@@ -261,8 +283,6 @@ class DiskOutputFile : public OutputFile {
   int fd;
   std::string tempPath;  // Empty when writing in place or once committed.
   std::string targetPath;
-  std::string buffer;
-  bool failed = false;
 };
 
 // Follows the chain of symbolic links at `path`, leaving in `path` the name
@@ -382,68 +402,227 @@ std::unique_ptr<OutputFile> DiskFileAccess::createOutput(
 // Windows takes backslashes natively.
 std::string hostPath(std::string_view path) { return std::string(path); }
 
+std::wstring wideFromUtf8(std::string_view text) {
+  if (text.empty()) return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int length =
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string utf8FromWide(std::wstring_view text) {
+  if (text.empty()) return std::string();
+  const int size = static_cast<int>(text.size());
+  const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size,
+                                           nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length,
+                        nullptr, nullptr);
+  return narrow;
+}
+
 namespace {
 
-// Writes a temporary file beside the target and moves it over the target on
-// commit.
-class StreamOutputFile : public OutputFile {
+constexpr DWORD kReadChunkSize = DWORD{1} << 16;
+// Below this length every file function takes a path as it is; above it
+// the path is made absolute and given the prefix that lifts the limit.
+constexpr std::size_t kShortPathLimit = 240;
+constexpr int kTempNameAttempts = 100;
+// What the temporary file's name adds to the target's: ".", "." and eight
+// hexadecimal digits, ".tmp".
+constexpr std::size_t kTempSuffixLength = 14;
+
+// Closes a handle on every path out of a function.
+class ScopedHandle {
  public:
-  StreamOutputFile(std::filesystem::path tempPath,
-                   std::filesystem::path targetPath)
-      : tempPath(std::move(tempPath)),
-        targetPath(std::move(targetPath)),
-        stream(this->tempPath, std::ios::binary | std::ios::trunc) {}
-
-  ~StreamOutputFile() override {
-    if (committed) return;
-    stream.close();
-    std::error_code error;
-    std::filesystem::remove(tempPath, error);
-  }
-
-  bool isOpen() const { return stream.is_open(); }
-
-  bool write(std::string_view bytes) override {
-    if (committed) return false;
-    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(stream);
-  }
-
-  bool commit() override {
-    if (committed) return false;
-    stream.close();
-    std::error_code error;
-    if (stream.fail()) return false;
-    std::filesystem::rename(tempPath, targetPath, error);
-    if (error) return false;
-    committed = true;
-    return true;
+  explicit ScopedHandle(HANDLE handle) : handle(handle) {}
+  ~ScopedHandle() { close(); }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  HANDLE get() const { return handle; }
+  bool valid() const { return handle != INVALID_HANDLE_VALUE; }
+  HANDLE release() { return std::exchange(handle, INVALID_HANDLE_VALUE); }
+  bool close() {
+    if (!valid()) return true;
+    return ::CloseHandle(release()) != 0;
   }
 
  private:
-  std::filesystem::path tempPath;
-  std::filesystem::path targetPath;
-  std::ofstream stream;
-  bool committed = false;
+  HANDLE handle;
 };
+
+// The wide form of a system path, absolute with the "\\?\" prefix when it
+// is too long for the plain form. Slashes stay as they are in short paths
+// (every file function accepts them); the full-path conversion turns them
+// into backslashes before the prefix, which would take them literally.
+// `reserve` counts characters that will be added to the name (the
+// temporary file's suffix).
+std::wstring widePath(std::string_view path, std::size_t reserve = 0) {
+  std::wstring wide = wideFromUtf8(path);
+  if (wide.size() + reserve < kShortPathLimit) return wide;
+  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD length =
+      ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return wide;
+  full.resize(length);
+  if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) {
+    return full;
+  }
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+// The path of the file behind `handle` after every link and junction, in
+// its on-disk spelling; empty when the system cannot say.
+std::wstring finalPath(HANDLE handle) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFinalPathNameByHandleW(
+        handle, path.data(), static_cast<DWORD>(path.size()),
+        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return std::wstring();
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(length + 1);
+  }
+}
+
+// Output written through a handle: either a temporary file moved over the
+// target on commit, or (for devices such as NUL and CON, and pipes) the
+// target itself.
+class DiskOutputFile : public BufferedOutputFile {
+ public:
+  DiskOutputFile(HANDLE handle, std::wstring tempPath, std::wstring targetPath)
+      : handle(handle),
+        tempPath(std::move(tempPath)),
+        targetPath(std::move(targetPath)) {}
+
+  ~DiskOutputFile() override {
+    handle.close();
+    if (!tempPath.empty()) ::DeleteFileW(tempPath.c_str());
+  }
+
+  DiskOutputFile(const DiskOutputFile&) = delete;
+  DiskOutputFile& operator=(const DiskOutputFile&) = delete;
+
+  // Only the first call can succeed.
+  bool commit() override {
+    if (!handle.valid()) return false;
+    flush();
+    if (!handle.close()) failed = true;
+    if (tempPath.empty()) return !failed;
+    // The move replaces the target in one step: a reader sees the old file
+    // or the new one, never a part of either.
+    if (!failed &&
+        ::MoveFileExW(tempPath.c_str(), targetPath.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ==
+            0) {
+      failed = true;
+    }
+    if (failed) ::DeleteFileW(tempPath.c_str());
+    tempPath.clear();
+    return !failed;
+  }
+
+ private:
+  bool isOpen() const override { return handle.valid(); }
+
+  bool writeFully(const char* data, std::size_t size) override {
+    while (size > 0) {
+      const DWORD chunk =
+          static_cast<DWORD>(std::min<std::size_t>(size, DWORD{1} << 30));
+      DWORD written = 0;
+      if (::WriteFile(handle.get(), data, chunk, &written, nullptr) == 0 ||
+          written == 0) {
+        failed = true;
+        return false;
+      }
+      data += written;
+      size -= written;
+    }
+    return true;
+  }
+
+  ScopedHandle handle;
+  std::wstring tempPath;  // Empty when writing in place or once committed.
+  std::wstring targetPath;
+};
+
+// The folder part of `path` with its last separator ("" for a bare name,
+// "C:" for a name on a drive's current folder).
+std::wstring directoryOf(const std::wstring& path) {
+  const std::size_t separator = path.find_last_of(L"\\/");
+  if (separator != std::wstring::npos) return path.substr(0, separator + 1);
+  if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
+  return std::wstring();
+}
+
+// A name for the temporary file in `directory` that no file has yet:
+// creating it fails rather than opening an existing file.
+HANDLE createUniqueFile(const std::wstring& directory,
+                        const std::wstring& baseName, DWORD attributes,
+                        std::wstring& created) {
+  static unsigned counter = 0;
+  const unsigned long long seed =
+      ::GetTickCount64() ^
+      (static_cast<unsigned long long>(::GetCurrentProcessId()) << 20);
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    const unsigned long long tag = seed + (++counter) * 0x9E3779B97F4A7C15ULL;
+    wchar_t suffix[24];
+    std::swprintf(suffix, 24, L".%08llx.tmp", tag & 0xFFFFFFFFULL);
+    std::wstring candidate = directory + L"." + baseName + suffix;
+    HANDLE handle = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0,
+                                  nullptr, CREATE_NEW, attributes, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      created.swap(candidate);
+      return handle;
+    }
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  return INVALID_HANDLE_VALUE;
+}
 
 }  // namespace
 
 bool DiskFileAccess::readFile(const std::string& path, bool /*ignoreCase*/,
                               std::string& contents, std::string& identity) {
   // Windows file systems already match names regardless of letter case, so
-  // there is nothing to look up again.
-  const std::filesystem::path file(hostPath(path));
-  std::error_code error;
-  if (std::filesystem::is_directory(file, error)) return false;
-  std::ifstream stream(file, std::ios::binary);
-  if (!stream) return false;
-  std::string bytes((std::istreambuf_iterator<char>(stream)),
-                    std::istreambuf_iterator<char>());
-  if (stream.bad()) return false;
-  const std::filesystem::path canonical =
-      std::filesystem::weakly_canonical(file, error);
-  identity = error ? file.string() : canonical.string();
+  // there is nothing to look up again. A folder cannot be opened this way,
+  // so it is never read as a file.
+  const std::wstring wide = widePath(path);
+  ScopedHandle file(::CreateFileW(
+      wide.c_str(), GENERIC_READ,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.valid()) return false;
+  std::string bytes;
+  LARGE_INTEGER size;
+  if (::GetFileType(file.get()) == FILE_TYPE_DISK &&
+      ::GetFileSizeEx(file.get(), &size) != 0 && size.QuadPart > 0) {
+    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
+  std::string chunk(kReadChunkSize, '\0');
+  for (;;) {
+    DWORD count = 0;
+    if (::ReadFile(file.get(), chunk.data(), kReadChunkSize, &count,
+                   nullptr) == 0) {
+      if (::GetLastError() == ERROR_BROKEN_PIPE) break;
+      return false;
+    }
+    if (count == 0) break;
+    bytes.append(chunk.data(), count);
+  }
+  // The same file reached through another spelling, letter case, link or
+  // relative path has the same final path.
+  const std::wstring resolved = finalPath(file.get());
+  identity = resolved.empty() ? path : utf8FromWide(resolved);
   contents.swap(bytes);
   return true;
 }
@@ -451,21 +630,55 @@ bool DiskFileAccess::readFile(const std::string& path, bool /*ignoreCase*/,
 std::unique_ptr<OutputFile> DiskFileAccess::createOutput(
     const std::string& path) {
   if (path.empty()) return nullptr;
-  const std::filesystem::path target(hostPath(path));
-  std::error_code error;
-  const std::filesystem::file_status status =
-      std::filesystem::status(target, error);
-  if (std::filesystem::is_directory(status)) return nullptr;
-  if (std::filesystem::exists(status) &&
-      (status.permissions() & std::filesystem::perms::owner_write) ==
-          std::filesystem::perms::none) {
-    return nullptr;
+  std::wstring target = widePath(path, kTempSuffixLength);
+  // Opening the target for writing, without changing it, tells a device
+  // from a file and whether this user may write the file at all.
+  ScopedHandle existing(::CreateFileW(
+      target.c_str(), GENERIC_WRITE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+  if (existing.valid()) {
+    if (::GetFileType(existing.get()) != FILE_TYPE_DISK) {
+      // NUL, CON, a pipe: written in place, as renaming cannot replace them.
+      return std::make_unique<DiskOutputFile>(existing.release(),
+                                              std::wstring(), target);
+    }
+    BY_HANDLE_FILE_INFORMATION information;
+    if (::GetFileInformationByHandle(existing.get(), &information) == 0) {
+      return nullptr;
+    }
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return nullptr;
+    // The new file takes the attributes of the one it replaces (hidden,
+    // archive, not indexed...), the ones a new file can be created with.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                            FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    attributes = information.dwFileAttributes & kKept;
+    if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+    // Through a link the file it names is replaced and the link stays.
+    const std::wstring resolved = finalPath(existing.get());
+    if (!resolved.empty()) target = resolved;
+    existing.close();
+  } else {
+    const DWORD error = ::GetLastError();
+    const DWORD present = ::GetFileAttributesW(target.c_str());
+    // A folder, a read-only file, a file this user may not write or one
+    // that another program holds locked is never replaced.
+    if (present != INVALID_FILE_ATTRIBUTES) return nullptr;
+    if (error != ERROR_FILE_NOT_FOUND) return nullptr;
   }
-  std::filesystem::path tempPath = target;
-  tempPath += ".tmp";
-  auto output = std::make_unique<StreamOutputFile>(tempPath, target);
-  if (!output->isOpen()) return nullptr;
-  return output;
+
+  const std::wstring directory = directoryOf(target);
+  const std::wstring baseName = target.substr(directory.size());
+  if (baseName.empty()) return nullptr;
+  // The temporary file lives beside the target so that the final move stays
+  // on one volume and is atomic.
+  std::wstring tempPath;
+  HANDLE temp = createUniqueFile(directory, baseName, attributes, tempPath);
+  if (temp == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<DiskOutputFile>(temp, std::move(tempPath),
+                                          std::move(target));
 }
 
 #endif  // _WIN32

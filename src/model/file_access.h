@@ -62,4 +62,11 @@ class DiskFileAccess : public FileAccess {
 // slash.
 std::string hostPath(std::string_view path);
 
+#ifdef _WIN32
+// File names are UTF-8 inside the program; Windows takes and gives them as
+// UTF-16. Invalid sequences become U+FFFD.
+std::wstring wideFromUtf8(std::string_view text);
+std::string utf8FromWide(std::wstring_view text);
+#endif
+
 }  // namespace quillery
