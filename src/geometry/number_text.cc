@@ -119,6 +119,35 @@ double convertExtent(const char* p, const NumberExtent& extent,
   return parsed;
 }
 
+// Short decimals without an exponent, the usual coordinates, read without
+// the general conversion: when the digits form an integer below 2^53 and at
+// most 22 of them follow the point, that integer and the power of ten are
+// exact doubles, so their quotient is the correctly rounded value of the
+// text, which is what the general conversion gives. False leaves the text
+// to it.
+bool readShortDecimal(const char* p, const char* end, double& magnitude) {
+  constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
+  static constexpr double kPowersOfTen[] = {
+      1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  std::uint64_t digits = 0;
+  int afterPoint = 0;
+  bool point = false;
+  for (; p < end; ++p) {
+    if (isDigit(*p)) {
+      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+      if (digits >= kExactLimit) return false;
+      if (point && ++afterPoint > 22) return false;
+    } else if (*p == '.' && !point) {
+      point = true;
+    } else {
+      return false;  // an exponent
+    }
+  }
+  magnitude = static_cast<double>(digits) / kPowersOfTen[afterPoint];
+  return true;
+}
+
 }  // namespace
 
 // The token is matched character by character as the C library's scanf
@@ -165,7 +194,9 @@ ScanResult scanDouble(std::string_view text, std::size_t pos, double& value) {
   } else {
     const NumberExtent extent = scanExtent(p, end, false, 'e');
     if (!extent.hasDigit) return ScanResult::kFailed;
-    magnitude = convertExtent(p, extent, std::chars_format::general);
+    if (!readShortDecimal(p, extent.end, magnitude)) {
+      magnitude = convertExtent(p, extent, std::chars_format::general);
+    }
   }
   value = negative ? -magnitude : magnitude;
   return ScanResult::kValue;
@@ -202,6 +233,41 @@ bool scanInt(std::string_view text, std::size_t pos, int& value) {
 }
 
 namespace {
+
+// "%.7lg" of a number with at most three decimals and seven significant
+// digits, the usual coordinates, without the general conversion. When the
+// decimal m / 1000 reads back as `value`, `value` lies within half a unit
+// in its last binary place of that decimal, far closer than half a unit of
+// the seventh digit: rounding `value` to seven digits gives the decimal
+// itself, written in fixed notation since it is at least 0.001 and below
+// 10^7. Returns false when `value` is no such number.
+bool appendThousandths(std::string& out, double value) {
+  const double scaled = value * 1000;
+  if (!(std::fabs(scaled) < 1e12)) return false;
+  long long m = static_cast<long long>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+  if (m == 0 || static_cast<double>(m) / 1000 != value) return false;
+  int decimals = 3;
+  while (decimals > 0 && m % 10 == 0) {
+    m /= 10;
+    --decimals;
+  }
+  const bool negative = m < 0;
+  unsigned long long digits = static_cast<unsigned long long>(negative ? -m : m);
+  if (digits >= 10000000) return false;  // more than seven digits
+  char buffer[16];
+  int length = 0;
+  do {
+    buffer[length++] = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  } while (digits != 0 || length <= decimals);
+  if (negative) out.push_back('-');
+  while (length > decimals) out.push_back(buffer[--length]);
+  if (decimals > 0) {
+    out.push_back('.');
+    while (length > 0) out.push_back(buffer[--length]);
+  }
+  return true;
+}
 
 // "%.7lg" from the shortest decimal that reads back as `value`, when that
 // has at most seven significant digits: a normal double then lies so close to
@@ -284,6 +350,7 @@ void appendNumber(std::string& out, double value) {
     out.append(buffer, end);
     return;
   }
+  if (appendThousandths(out, value)) return;
   if (std::isnormal(value) && appendShortNumber(out, value)) return;
   // to_chars with a precision gives printf's "%.*g" text exactly, and
   // 64 characters hold every double at seven digits.

@@ -441,7 +441,12 @@ TEST(NumberTextTest, AppendNumberMatchesTheGnuLibraryOnRandomDoubles) {
   std::mt19937_64 rng(1234);
   for (int k = 0; k < 100000; ++k) {
     double value = 0;
-    if (k % 4 == 0) {  // any bit pattern: subnormals, infinities, NaN payloads
+    if (k % 8 == 7) {  // thousandths, exact or one binary place off
+      value = static_cast<double>(static_cast<std::int64_t>(rng() % 20000000001) -
+                                  10000000000) /
+              1000;
+      if (rng() % 2 == 0) value = std::nextafter(value, rng() % 2 ? 1e300 : -1e300);
+    } else if (k % 4 == 0) {  // any bit pattern: subnormals, infinities, NaN payloads
       value = std::bit_cast<double>(rng());
     } else if (k % 4 == 1) {  // short decimals of every magnitude
       value = static_cast<double>(rng() % 100000000) *
