@@ -119,12 +119,13 @@ double convertExtent(const char* p, const NumberExtent& extent,
   return parsed;
 }
 
-// Short decimals without an exponent, the usual coordinates, read without
-// the general conversion: when the digits form an integer below 2^53 and at
-// most 22 of them follow the point, that integer and the power of ten are
-// exact doubles, so their quotient is the correctly rounded value of the
-// text, which is what the general conversion gives. False leaves the text
-// to it.
+// Short decimals without an exponent, the usual coordinates, read in the
+// same pass that finds their end: when the digits form an integer below
+// 2^53 and at most 22 of them follow the point, that integer and the power
+// of ten are exact doubles, so their quotient is the correctly rounded value
+// of the text, which is what the general conversion gives. False, with
+// nothing read, leaves the text to the general conversion: no digit, an
+// exponent marker, or more digits than that.
 bool readShortDecimal(const char* p, const char* end, double& magnitude) {
   constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
   static constexpr double kPowersOfTen[] = {
@@ -133,17 +134,20 @@ bool readShortDecimal(const char* p, const char* end, double& magnitude) {
   std::uint64_t digits = 0;
   int afterPoint = 0;
   bool point = false;
+  bool anyDigit = false;
   for (; p < end; ++p) {
     if (isDigit(*p)) {
+      anyDigit = true;
       digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
       if (digits >= kExactLimit) return false;
       if (point && ++afterPoint > 22) return false;
     } else if (*p == '.' && !point) {
       point = true;
     } else {
-      return false;  // an exponent
+      break;
     }
   }
+  if (!anyDigit || (p < end && lowerCase(*p) == 'e')) return false;
   magnitude = static_cast<double>(digits) / kPowersOfTen[afterPoint];
   return true;
 }
@@ -191,12 +195,10 @@ ScanResult scanDouble(std::string_view text, std::size_t pos, double& value) {
       return ScanResult::kFailed;  // "0x" alone: no digit and no point.
     }
     // "0x." reads as the zero before the 'x'.
-  } else {
+  } else if (!readShortDecimal(p, end, magnitude)) {
     const NumberExtent extent = scanExtent(p, end, false, 'e');
     if (!extent.hasDigit) return ScanResult::kFailed;
-    if (!readShortDecimal(p, extent.end, magnitude)) {
-      magnitude = convertExtent(p, extent, std::chars_format::general);
-    }
+    magnitude = convertExtent(p, extent, std::chars_format::general);
   }
   value = negative ? -magnitude : magnitude;
   return ScanResult::kValue;
@@ -254,18 +256,18 @@ bool appendThousandths(std::string& out, double value) {
   const bool negative = m < 0;
   unsigned long long digits = static_cast<unsigned long long>(negative ? -m : m);
   if (digits >= 10000000) return false;  // more than seven digits
+  // Written from the last digit backwards: at most a sign, seven digits, a
+  // zero before the point and the point.
   char buffer[16];
-  int length = 0;
-  do {
-    buffer[length++] = static_cast<char>('0' + digits % 10);
+  char* const bufferEnd = buffer + sizeof buffer;
+  char* first = bufferEnd;
+  for (int place = 0; digits != 0 || place <= decimals; ++place) {
+    if (place == decimals && decimals > 0) *--first = '.';
+    *--first = static_cast<char>('0' + digits % 10);
     digits /= 10;
-  } while (digits != 0 || length <= decimals);
-  if (negative) out.push_back('-');
-  while (length > decimals) out.push_back(buffer[--length]);
-  if (decimals > 0) {
-    out.push_back('.');
-    while (length > 0) out.push_back(buffer[--length]);
   }
+  if (negative) *--first = '-';
+  out.append(first, bufferEnd);
   return true;
 }
 
@@ -329,6 +331,21 @@ bool appendShortNumber(std::string& out, double value) {
 }  // namespace
 
 void appendNumber(std::string& out, double value) {
+  if (value == 0) {
+    out.append(std::signbit(value) ? "-0" : "0");
+    return;
+  }
+  // Whole numbers are the most common coordinates of all, then numbers of a
+  // few decimals.
+  if (value == std::trunc(value) && std::fabs(value) < 1e7) {
+    char digits[16];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits,
+                                   static_cast<long long>(value));
+    (void)ec;
+    out.append(digits, end);
+    return;
+  }
+  if (appendThousandths(out, value)) return;
   if (std::isnan(value)) {
     out.append(std::signbit(value) ? "-nan" : "nan");
     return;
@@ -337,23 +354,10 @@ void appendNumber(std::string& out, double value) {
     out.append(value < 0 ? "-inf" : "inf");
     return;
   }
-  char buffer[64];
-  // Whole numbers are the most common coordinates of all.
-  if (value == std::trunc(value) && std::fabs(value) < 1e7) {
-    if (value == 0) {
-      out.append(std::signbit(value) ? "-0" : "0");
-      return;
-    }
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer,
-                                   static_cast<long long>(value));
-    (void)ec;
-    out.append(buffer, end);
-    return;
-  }
-  if (appendThousandths(out, value)) return;
   if (std::isnormal(value) && appendShortNumber(out, value)) return;
   // to_chars with a precision gives printf's "%.*g" text exactly, and
   // 64 characters hold every double at seven digits.
+  char buffer[64];
   auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
                                  std::chars_format::general, 7);
   (void)ec;
