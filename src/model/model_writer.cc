@@ -97,33 +97,29 @@ bool writesCertified(const std::vector<std::unique_ptr<Element>>& elements,
 int appendBfcSwitches(const Element& element, int type, BfcState& reader,
                       std::string& out) {
   int added = 0;
+  // Writes the line of `command` and lets the reader take it.
+  auto write = [&](const char* line, BfcCommand command) {
+    out.append(line);
+    reader.apply(command);
+    ++added;
+  };
   if ((type == kTriangleType || type == kQuadType) &&
       element.faceWinding != kWindingNone &&
       (element.faceWinding != reader.winding(BfcState::kSwitching) ||
        element.faceWinding != reader.winding(BfcState::kStrict))) {
-    BfcCommand command;
     if (element.faceWinding == kWindingCw) {
-      command.clockwise = true;
-      out.append("0 BFC CW\r\n");
+      write("0 BFC CW\r\n", BfcCommand{.clockwise = true});
     } else {
-      command.counterClockwise = true;
-      out.append("0 BFC CCW\r\n");
+      write("0 BFC CCW\r\n", BfcCommand{.counterClockwise = true});
     }
-    reader.apply(command);
-    ++added;
   }
   if ((type == kSubfileType || type == kTriangleType || type == kQuadType) &&
       element.culled != reader.culling()) {
-    BfcCommand command;
     if (element.culled) {
-      command.clip = true;
-      out.append("0 BFC CLIP\r\n");
+      write("0 BFC CLIP\r\n", BfcCommand{.clip = true});
     } else {
-      command.noClip = true;
-      out.append("0 BFC NOCLIP\r\n");
+      write("0 BFC NOCLIP\r\n", BfcCommand{.noClip = true});
     }
-    reader.apply(command);
-    ++added;
   }
   return added;
 }
