@@ -3,7 +3,11 @@
 // writer's statistics, printed once the file is safely in place.
 #include "model/model_writer.h"
 
+#include <algorithm>
+#include <exception>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "elements/comment_line.h"
 #include "elements/cond_line.h"
@@ -19,6 +23,8 @@ namespace quillery {
 namespace {
 // Lines are collected and handed to the output in blocks of about this size.
 constexpr std::size_t kWriteBlock = 1 << 20;
+// Elements formatted as one piece of text, about a megabyte.
+constexpr std::size_t kFormatPiece = 1 << 14;
 
 // Appends the element's line, as toText() gives it, straight into `out`:
 // the line kinds are written without a string of their own.
@@ -139,24 +145,103 @@ void ModelWriter::writeLine(const Element& element) {
 
 void ModelWriter::writeFile(Model& model) {
   if (certificationAware) removeOrphanInvertNext(model);
+  const std::vector<std::unique_ptr<Element>>& elements = model.elements;
   // Placeholders write nothing, and without expansion no inserted line is
   // written.
   auto writes = [this](const Element& element, int type) {
     return type != kDeletedType && (certificationAware || !element.inserted);
   };
   // Only a certified file is culled by its readers; only then do the
-  // elements' windings and culling need lines of their own.
-  const bool keepCulling = writesCertified(model.elements, writes);
-  BfcState reader;
-  for (const auto& owned : model.elements) {
-    const Element& element = *owned;
-    int type = element.typeCode();
-    if (!writes(element, type)) continue;
-    if (keepCulling) {
-      written += appendBfcSwitches(element, type, reader, block);
+  // elements' windings and culling need lines of their own. Where they go
+  // depends on everything before, so they are found first, in order; they
+  // are few.
+  struct Switches {
+    std::size_t index;
+    std::string lines;
+  };
+  std::vector<Switches> switches;
+  if (writesCertified(elements, writes)) {
+    BfcState reader;
+    std::string lines;
+    for (std::size_t index = 0; index < elements.size(); ++index) {
+      const Element& element = *elements[index];
+      int type = element.typeCode();
+      if (!writes(element, type)) continue;
+      if (int added = appendBfcSwitches(element, type, reader, lines)) {
+        written += added;
+        switches.push_back(Switches{index, std::move(lines)});
+        lines.clear();
+      }
       reader.take(element, type);
     }
-    append(element, type);
+  }
+
+  // The lines of the elements in [begin, end), with the switches before
+  // their elements, counted as the statistics count them.
+  struct Piece {
+    std::string text;
+    long long counts[6] = {0, 0, 0, 0, 0, 0};
+    long long lines = 0;
+  };
+  auto format = [&](std::size_t begin, std::size_t end, Piece& piece) {
+    auto next = std::lower_bound(
+        switches.begin(), switches.end(), begin,
+        [](const Switches& s, std::size_t index) { return s.index < index; });
+    for (std::size_t index = begin; index < end; ++index) {
+      const Element& element = *elements[index];
+      int type = element.typeCode();
+      if (!writes(element, type)) continue;
+      if (next != switches.end() && next->index == index) {
+        piece.text.append(next->lines);
+        ++next;
+      }
+      appendLine(element, type, piece.text);
+      piece.text.append("\r\n");
+      if (type >= kSubfileType && type <= kCondLineType) ++piece.counts[type];
+      ++piece.lines;
+    }
+  };
+  auto emit = [this](const Piece& piece) {
+    for (int type = 0; type < 6; ++type) counts[type] += piece.counts[type];
+    written += piece.lines;
+    if (!piece.text.empty()) ok = output.write(piece.text) && ok;
+  };
+
+  // What came before goes first; then pieces of the list are formatted two
+  // at a time, one on a second thread, and written in list order, so the
+  // bytes are those of one thread.
+  if (!block.empty()) flushFullBlock();
+  const bool twoThreads = std::thread::hardware_concurrency() > 1;
+  for (std::size_t begin = 0; begin < elements.size();
+       begin += 2 * kFormatPiece) {
+    const std::size_t middle = std::min(begin + kFormatPiece, elements.size());
+    const std::size_t end = std::min(middle + kFormatPiece, elements.size());
+    Piece first;
+    Piece second;
+    if (twoThreads && middle < end) {
+      std::exception_ptr failure;
+      std::thread worker([&] {
+        try {
+          format(middle, end, second);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+      try {
+        format(begin, middle, first);
+      } catch (...) {
+        worker.join();
+        throw;
+      }
+      worker.join();
+      // Out of memory on the second thread is reported as on the first.
+      if (failure) std::rethrow_exception(failure);
+    } else {
+      format(begin, middle, first);
+      format(middle, end, second);
+    }
+    emit(first);
+    emit(second);
   }
 }
 
