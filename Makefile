@@ -5,7 +5,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build demo demo-model test install sanitize-test fuzz bench clean windows windows-test windows-tools package
+.PHONY: all build demo demo-model test install sanitize-test fuzz bench mutants clean windows windows-test windows-tools package
 
 all: build
 
@@ -121,5 +121,11 @@ package: build $(WINDOWS_BUILD)/CMakeCache.txt
 	cd $(WINDOWS_BUILD) && cpack
 	@ls $(BUILD)/*.deb $(WINDOWS_BUILD)/*.zip
 
+# Puts single-point faults into a copy of src/ one at a time and reports the
+# share the test suite catches, per folder (see tools/mutants/mutants.py).
+# Not part of `test`: it rebuilds and reruns the suite for every mutant.
+mutants:
+	python3 tools/mutants/mutants.py --jobs $(JOBS) $(MUTANTS_FLAGS)
+
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz build-bench $(WINDOWS_BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz build-bench $(WINDOWS_BUILD) build-mutants
