@@ -22,13 +22,15 @@ namespace {
 // and triangles over a coarse lattice so that sides are shared, corners
 // jittered by amounts just inside and just outside the coincidence
 // tolerance, folds of every size (flat, below 0.1 degrees, exactly 90),
-// duplicated surfaces, conditional lines on sides and on diagonals, and the
-// odd NaN or infinite coordinate.
+// duplicated surfaces, triangles with two corners at one lattice point,
+// conditional lines on sides and on diagonals, and the odd NaN or infinite
+// coordinate; then, when asked, surfaces that share no corner, enough to
+// make the indexes grow several times after the lattice is filed.
 class RandomModel {
  public:
   explicit RandomModel(unsigned seed) : random(seed) {}
 
-  std::string text(int cells) {
+  std::string text(int cells, int isolated) {
     std::ostringstream out;
     out << "0 random model\n";
     if (chance(0.5)) out << "0 BFC CERTIFY " << (chance(0.5) ? "CW" : "CCW") << "\n";
@@ -58,7 +60,12 @@ class RandomModel {
           out << "5 24 " << c << " " << a << " " << b << " " << d << "\n";
           break;
         case 7:
-          out << "2 24 " << a << " " << b << "\n";
+          if (chance(0.5)) {
+            out << "2 24 " << a << " " << b << "\n";
+          } else {
+            out << "3 " << color << " " << a << " " << b << " "
+                << vertex(i, j) << "\n";
+          }
           break;
         case 8: {
           // An upright wall on a lattice side: folds of exactly 90 degrees.
@@ -71,6 +78,13 @@ class RandomModel {
               << "\n";
           break;
       }
+    }
+    for (int k = 0; k < isolated; ++k) {
+      double x = 100 + 2 * k;
+      out << "4 16 " << x << " 0 -1 " << x + 1 << " 0 -1 " << x + 1
+          << " 0.5 -2 " << x << " 0 -2\n";
+      out << "3 16 " << x << " 0 2 " << x + 0.002 << " 0 2 " << x
+          << " 1 3\n";
     }
     return out.str();
   }
@@ -140,7 +154,9 @@ RunOutput splitAndWrite(const std::string& text, SplitFunction split,
 TEST(PassEquivalenceTest, IndexedSplittingMatchesFullScans) {
   for (unsigned seed = 1; seed <= 300; ++seed) {
     RandomModel generator(seed);
-    std::string text = generator.text(10 + static_cast<int>(seed % 60));
+    // Every fiftieth model adds 500 quads and 500 pinched triangles.
+    std::string text = generator.text(10 + static_cast<int>(seed % 60),
+                                      seed % 50 == 0 ? 500 : 0);
     for (int keyColor : {-1, 4}) {
       for (bool manage : {true, false}) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " key " +

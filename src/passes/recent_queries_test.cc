@@ -1,0 +1,42 @@
+// Tests of the remembered index answers: more points than are remembered,
+// two answers held at once, and positions filed after a point was asked.
+#include "passes/recent_queries.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace quillery {
+namespace {
+
+using Positions = std::vector<std::uint32_t>;
+
+TEST(RecentQueriesTest, AnswersStayExactBeyondWhatIsRemembered) {
+  // Twelve points far apart, each filed under its own number; four more
+  // than are remembered, so every slot is reused.
+  SpatialIndex index;
+  RecentQueries recent(index, 0);
+  std::vector<Point> points;
+  points.reserve(12);
+  for (std::uint32_t k = 0; k < 12; ++k) {
+    points.emplace_back(k * 10.0, 0, 0);
+    index.add(points.back(), k, 0);
+    recent.filed(k, {&points.back()});
+  }
+  for (std::uint32_t round = 0; round < 40; ++round) {
+    std::uint32_t a = round % 12;
+    std::uint32_t b = (round * 7 + 3) % 12;
+    // The first answer must survive the second call.
+    const Positions& first = recent.near(points[a]);
+    const Positions& second = recent.near(points[b]);
+    EXPECT_EQ(first, Positions{a}) << round;
+    EXPECT_EQ(second, Positions{b}) << round;
+  }
+  // A position filed later joins the remembered answer of its point.
+  index.add(points[5], 12, 0);
+  recent.filed(12, {&points[5]});
+  EXPECT_EQ(recent.near(points[5]), (Positions{5, 12}));
+}
+
+}  // namespace
+}  // namespace quillery
