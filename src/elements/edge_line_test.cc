@@ -129,6 +129,7 @@ TEST(EdgeLineTest, ClipKeepsThePartOnThePositiveSide) {
           // One end on each side: from the kept end to the crossing.
           {&kAlongX, "2 4 0 7 -5 10 3 5", "2 4 10 3 5 5 5 0"},
           {&kAlongX, "2 4 10 3 5 0 7 -5", "2 4 10 3 5 5 5 0"},
+          {&kAlongX, "2 4 0 0 -5 10 0 0.05", "2 4 10 0 0.05 9.90099 0 0"},
           {&backX, "2 4 0 7 -5 10 3 5", "2 4 0 7 -5 5 5 0"},
           // Nothing on the kept side.
           {&kAlongX, "2 4 1 0 -1 2 0 -2", ""},

@@ -14,6 +14,8 @@
 #include "elements/edge_line.h"
 #include "elements/quad.h"
 #include "elements/triangle.h"
+#include "geometry/vertex_cluster_list.h"
+#include "geometry/vector.h"
 #include "model/model.h"
 
 namespace quillery {
@@ -77,6 +79,44 @@ TEST(ElementTest, KindsAnswerQueriesTakeColoursAndWalkTheirEdges) {
     element->setColor(7);
     EXPECT_EQ(element->getColor(), coloured ? 7 : 0);
     EXPECT_EQ(element->toText(), recoloured);
+  }
+}
+
+// Swapping and flattening coordinates, and welding vertices to clusters,
+// reach every point of every kind (and the matrix rows of a reference).
+TEST(ElementTest, CoordinateOperationsReachEveryPoint) {
+  // Welded to the clusters, the points move by 0.001 in x: (1, 2, 3) and
+  // (1.002, 2, 3) weld to (1.001, 2, 3). A reference has no vertices.
+  const std::tuple<std::string_view, std::string_view, std::string_view>
+      cases[] = {
+          {"1 4 1 2 3 1 2 3 4 5 6 7 8 9 a.dat",
+           "1 4 2 0 1 4 5 6 0 1 0 1 2 3 a.dat",
+           "1 4 1 2 3 1 2 3 4 5 6 7 8 9 a.dat"},
+          {"2 4 1 2 3 4 5 6", "2 4 2 0 1 5 0 4", "2 4 1.001 2 3 4.001 5 6"},
+          {"3 4 1 2 3 4 5 6 7 8 9", "3 4 2 0 1 5 0 4 8 0 7",
+           "3 4 1.001 2 3 4.001 5 6 7.001 8 9"},
+          {"4 4 1 2 3 4 5 6 7 8 9 10 11 12", "4 4 2 0 1 5 0 4 8 0 7 11 0 10",
+           "4 4 1.001 2 3 4.001 5 6 7.001 8 9 10.001 11 12"},
+          // A conditional line is never flattened.
+          {"5 4 1 2 3 4 5 6 7 8 9 10 11 12", "5 4 2 3 1 5 6 4 8 9 7 11 12 10",
+           "5 4 1.001 2 3 4.001 5 6 7.001 8 9 10.001 11 12"},
+      };
+  for (const auto& [line, swappedAndFlat, welded] : cases) {
+    SCOPED_TRACE(std::string(line));
+    std::unique_ptr<Element> element = elementOf(line);
+    element->swapXY();
+    element->swapYZ();
+    element->flattenY();
+    EXPECT_EQ(element->toText(), swappedAndFlat);
+    // Every point is collected: each shifted copy joins its cluster.
+    std::unique_ptr<Element> shifted = elementOf(line);
+    shifted->translate(Vector(0.002, 0, 0));
+    VertexClusterList clusters;
+    elementOf(line)->collectVertices(clusters);
+    shifted->collectVertices(clusters);
+    std::unique_ptr<Element> snapped = elementOf(line);
+    snapped->snapVertices(clusters);
+    EXPECT_EQ(snapped->toText(), welded);
   }
 }
 

@@ -171,6 +171,12 @@ TEST(TriangleTest, ClipKeepsThePartOnThePositiveSide) {
   const EdgeLine alongX(Point(-100, 0, 0), Point(100, 0, 0), 0);
   // The same line, but a segment that ends before reaching the triangles.
   const EdgeLine shortOfIt(Point(-100, 0, 0), Point(-50, 0, 0), 0);
+  // Segments that end exactly on the line through a side still miss.
+  const EdgeLine toTheSide(Point(-2, 0, 0), Point(-100, 0, 0), 0);
+  const EdgeLine fromTheSide(Point(-100, 0, 0), Point(-2, 0, 0), 0);
+  // Too short for the crossing test: the crossing is interpolated from the
+  // distances to the line.
+  const EdgeLine tiny(Point(0, 0, 0), Point(0.00006103515625, 0, 0), 0);
   // The line, the triangle, and the piece written ("" for nothing).
   const std::tuple<const EdgeLine*, std::string_view, std::string_view>
       cases[] = {
@@ -183,6 +189,7 @@ TEST(TriangleTest, ClipKeepsThePartOnThePositiveSide) {
           // One vertex kept: the corner beyond the line.
           {&alongX, "3 4 0 2 4 -4 0 -4 4 0 -4", "3 4 0 2 4 -2 1 0 2 1 0"},
           {&alongX, "3 4 -4 0 -4 4 0 -4 0 2 4", "3 4 0 2 4 -2 1 0 2 1 0"},
+          {&tiny, "3 4 -4 0 -4 4 0 -4 0 2 4", "3 4 0 2 4 -2 1 0 2 1 0"},
           // One near, one far, one kept vertex: cut from the near vertex.
           {&alongX, "3 4 -4 0 0.0004 4 0 -4 4 8 4",
            "3 4 -4 0 0.0004 4 4 0 4 8 4"},
@@ -195,6 +202,9 @@ TEST(TriangleTest, ClipKeepsThePartOnThePositiveSide) {
           {&alongX, "3 4 -4 0 0 4 0 0.0009 0 0 5",
            "3 4 -4 0 0 4 0 0.0009 0 0 5"},
           {&shortOfIt, "3 4 0 2 -4 4 6 4 -4 10 4", "3 4 0 2 -4 4 6 4 -4 10 4"},
+          {&toTheSide, "3 4 0 2 -4 4 6 4 -4 10 4", "3 4 0 2 -4 4 6 4 -4 10 4"},
+          {&fromTheSide, "3 4 0 2 -4 4 6 4 -4 10 4",
+           "3 4 0 2 -4 4 6 4 -4 10 4"},
           // Nothing kept.
           {&alongX, "3 4 -5 0 -1 0 0 -6 5 0 -1", ""},
           {&alongX, "3 4 -4 0 0 4 0 0 0 0 -5", ""},
