@@ -18,7 +18,8 @@ equivalent.txt cannot change behaviour and are left out of the score;
 mutants that do not build are counted apart.
 
 Usage: tools/mutants/mutants.py [--sample N] [--seed S] [--only TEXT]
-                                [--list] [--check-equivalent] [--jobs J]
+                                [--without TESTS] [--list]
+                                [--check-equivalent] [--jobs J]
 """
 
 import argparse
@@ -72,7 +73,7 @@ class Mutant:
         return parts[1] if len(parts) > 2 else parts[0]
 
     def describe(self):
-        new = self.new if self.new.strip() else "(deleted)"
+        new = self.new if self.new.strip(" ;") else "(deleted)"
         return "%s:%d: %s   [%s -> %s]" % (self.path, self.lineno, self.line,
                                            self.old.strip(), new.strip())
 
@@ -217,11 +218,13 @@ def candidates(path, text):
         start = code.find(body)
         if not starts:
             continue
+        # A deleted statement leaves an empty one, which also stands after
+        # an if without braces.
         if body in ("break;", "continue;"):
-            add(start, body, "", "deletion")
+            add(start, body, ";", "deletion")
         elif (STATEMENT.match(body) and body.split("(")[0].split(" ")[0]
               not in KEYWORDS and not body.startswith(KEYWORDS)):
-            add(start, raw[start:start + len(body)], "", "deletion")
+            add(start, raw[start:start + len(body)], ";", "deletion")
     # Keep only mutants that apply and change the text.
     return [m for m in found if m.apply(text) not in (None, text)]
 
@@ -252,10 +255,11 @@ def parse_list(path):
 
 
 def unquote(text):
-    """Operators are written with their blanks in quotes: '" < "'."""
+    """Operators are written with their blanks in quotes: '" < "'; a
+    deleted statement becomes an empty one."""
     if len(text) >= 2 and text[0] == text[-1] == '"':
         return text[1:-1]
-    return "" if text == "(deleted)" else text
+    return ";" if text == "(deleted)" else text
 
 
 def loose_key(mutant):
@@ -343,12 +347,21 @@ def build(jobs, quiet=True):
                 "-j%d" % jobs], quiet=quiet) == 0
 
 
+# The whole-program cases catch most mutants and stop at the first
+# failure: they run first, the rest only if they all pass.
+FIRST = ["Cases/*", "Sample/*"]
+
+
 def test(timeout, excluded=()):
+    """0 when the suite passes, None when it ran out of time."""
     command = [os.path.join(BUILD, "unit_tests"), "--gtest_fail_fast",
                "--gtest_brief=1"]
-    if excluded:
-        command.append("--gtest_filter=-" + ":".join(excluded))
-    return run(command, timeout=timeout)
+    for phase in (":".join(FIRST) + "-" + ":".join(excluded),
+                  "-" + ":".join(FIRST + list(excluded))):
+        code = run(command + ["--gtest_filter=" + phase], timeout=timeout)
+        if code != 0:
+            return code
+    return 0
 
 
 def failing_tests():
@@ -383,11 +396,14 @@ def main():
                         help="size of the random sample (default 130)")
     parser.add_argument("--seed", type=int, default=9)
     parser.add_argument("--only", default="",
-                        help="run only mutants whose description holds this")
+                        help="run only mutants whose description matches this regex")
     parser.add_argument("--list", action="store_true",
                         help="print the mutants without running them")
     parser.add_argument("--check-equivalent", action="store_true",
                         help="run the mutants listed as equivalent too")
+    parser.add_argument("--without", default="",
+                        help="leave out the tests matching this gtest "
+                        "pattern (A.*:B.C), to see what they alone catch")
     parser.add_argument("--jobs", type=int, default=2)
     options = parser.parse_args()
 
@@ -412,7 +428,7 @@ def main():
         if loose_key(mutant) in equivalent:
             mutant.outcome = "equivalent"
     if options.only:
-        mutants = [m for m in mutants if options.only in m.describe()]
+        mutants = [m for m in mutants if re.search(options.only, m.describe())]
     mutants.sort(key=lambda m: (m.path, m.lineno))
     if options.list:
         for mutant in mutants:
@@ -438,8 +454,10 @@ def main():
     if not build(options.jobs, quiet=False):
         sys.exit("mutants: the unmutated tree does not build")
     excluded = failing_tests()
+    if options.without:
+        excluded += options.without.split(":")
     if excluded:
-        print("WARNING: left out, failing without any mutant:\n  " +
+        print("Left out (failing without any mutant, or --without):\n  " +
               "\n  ".join(excluded), flush=True)
     begin = time.time()
     if test(None, excluded) != 0:
