@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/driver.h"
@@ -37,13 +38,21 @@ TEST(OpenFilesTest, EveryRunClosesWhatItOpened) {
   writeBytes(dir.path() / "p/rect.dat", "4 16 1 0 1 1 0 -1 -1 0 -1 -1 0 1\n");
   // Found only by listing the folder, with another letter case.
   writeBytes(dir.path() / "S/Rect2.DAT", "2 24 0 0 0 1 0 0\n");
-  const std::string input = (dir.path() / "part.dat").string();
-  // Written, refused, and failing half way through on a full device.
-  std::vector<std::string> outputs = {(dir.path() / "out.dat").string(),
-                                      (dir.path() / "no/out.dat").string()};
-  if (fs::exists("/dev/full")) outputs.push_back("/dev/full");
-  for (const std::string& output : outputs) {
-    SCOPED_TRACE(output);
+  // Beyond the output buffer: a full device fails while the lines are
+  // still being written, not only when the file is closed.
+  writeBytes(dir.path() / "big.dat", "0 " + std::string(3 << 20, 'x') + "\n" +
+                                         readBytes(dir.path() / "part.dat"));
+  const std::string part = (dir.path() / "part.dat").string();
+  const std::string big = (dir.path() / "big.dat").string();
+  // Written, refused, and failing on a full device.
+  std::vector<std::pair<std::string, std::string>> runs = {
+      {part, (dir.path() / "out.dat").string()},
+      {part, (dir.path() / "no/out.dat").string()}};
+  if (fs::exists("/dev/full")) {
+    runs.insert(runs.end(), {{part, "/dev/full"}, {big, "/dev/full"}});
+  }
+  for (const auto& [input, output] : runs) {
+    SCOPED_TRACE(input + " " + output);
     const int before = openDescriptors();
     DiskFileAccess files;
     std::istringstream noInput;

@@ -73,7 +73,7 @@ class Mutant:
         return parts[1] if len(parts) > 2 else parts[0]
 
     def describe(self):
-        new = self.new if self.new.strip(" ;") else "(deleted)"
+        new = self.new if self.new.strip(" {}") else "(deleted)"
         return "%s:%d: %s   [%s -> %s]" % (self.path, self.lineno, self.line,
                                            self.old.strip(), new.strip())
 
@@ -218,13 +218,13 @@ def candidates(path, text):
         start = code.find(body)
         if not starts:
             continue
-        # A deleted statement leaves an empty one, which also stands after
+        # A deleted statement leaves an empty block, which also stands after
         # an if without braces.
         if body in ("break;", "continue;"):
-            add(start, body, ";", "deletion")
+            add(start, body, "{}", "deletion")
         elif (STATEMENT.match(body) and body.split("(")[0].split(" ")[0]
               not in KEYWORDS and not body.startswith(KEYWORDS)):
-            add(start, raw[start:start + len(body)], ";", "deletion")
+            add(start, raw[start:start + len(body)], "{}", "deletion")
     # Keep only mutants that apply and change the text.
     return [m for m in found if m.apply(text) not in (None, text)]
 
@@ -256,10 +256,10 @@ def parse_list(path):
 
 def unquote(text):
     """Operators are written with their blanks in quotes: '" < "'; a
-    deleted statement becomes an empty one."""
+    deleted statement becomes an empty block."""
     if len(text) >= 2 and text[0] == text[-1] == '"':
         return text[1:-1]
-    return ";" if text == "(deleted)" else text
+    return "{}" if text == "(deleted)" else text
 
 
 def loose_key(mutant):
