@@ -2,7 +2,8 @@
 """Records what the built tool does in whole-program cases under tests/cases.
 
 For each case folder given, runs build/quillery (or --binary) with the
-folder's `args` in a copy of its `in/` folder and rewrites `stdout`, `exit`
+folder's `args` in a copy of its `in/` folder (and of what `copy` lists)
+and rewrites `stdout`, `exit`
 (only when not 0) and `out/` (every file the run created or changed). Review
 the recorded bytes with `git diff` before committing them: this writes down
 what the tool does, not what it should do. `gone` is never written.
@@ -40,6 +41,20 @@ def record(case, binary):
         source = os.path.join(case, "in")
         if os.path.isdir(source):
             shutil.copytree(source, work, dirs_exist_ok=True)
+        copies = os.path.join(case, "copy")
+        if os.path.exists(copies):
+            with open(copies) as stream:
+                for line in stream.read().splitlines():
+                    if not line.strip():
+                        continue
+                    origin, target = line.split()
+                    origin = os.path.join(ROOT, origin)
+                    target = os.path.join(work, target)
+                    os.makedirs(os.path.dirname(target), exist_ok=True)
+                    if os.path.isdir(origin):
+                        shutil.copytree(origin, target, dirs_exist_ok=True)
+                    else:
+                        shutil.copy(origin, target)
         before = snapshot(work)
         run = subprocess.run([binary] + args, cwd=work,
                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
