@@ -32,6 +32,14 @@ TEST(RecentQueriesTest, AnswersStayExactBeyondWhatIsRemembered) {
     EXPECT_EQ(first, Positions{a}) << round;
     EXPECT_EQ(second, Positions{b}) << round;
   }
+  // Asked again, a remembered answer is the one kept through the next
+  // search, even when its slot is the next to be reused: fill every slot,
+  // ask the first point again, then a new one.
+  RecentQueries fresh(index, 0);
+  for (std::uint32_t k = 0; k < 8; ++k) (void)fresh.near(points[k]);
+  const Positions& again = fresh.near(points[0]);
+  EXPECT_EQ(fresh.near(points[8]), Positions{8});
+  EXPECT_EQ(again, Positions{0});
   // A position filed later joins the remembered answer of its point.
   index.add(points[5], 12, 0);
   recent.filed(12, {&points[5]});

@@ -14,8 +14,10 @@ and the unit test binary runs with --gtest_fail_fast under a time limit
 (array bounds checked). Tests that fail before any mutant is put in are
 left out, with a warning.
 A mutant is killed when the suite fails or times out. Mutants listed in
-equivalent.txt cannot change behaviour and are left out of the score;
-mutants that do not build are counted apart.
+equivalent.txt cannot change behaviour and are left out of the score, as
+are those whose object code comes out the same as the original's (code
+this host does not compile, changes the compiler folds away); mutants
+that do not build are counted apart.
 
 Usage: tools/mutants/mutants.py [--sample N] [--seed S] [--only TEXT]
                                 [--without TESTS] [--list]
@@ -342,6 +344,15 @@ def run(command, timeout=None, quiet=True):
         raise
 
 
+def object_digest(path):
+    """Digest of the object file built from source `path`, or None."""
+    built = os.path.join(BUILD, "CMakeFiles", "core.dir", path + ".o")
+    if not os.path.exists(built):
+        return None
+    with open(built, "rb") as stream:
+        return hashlib.sha256(stream.read()).hexdigest()
+
+
 def build(jobs, quiet=True):
     return run(["cmake", "--build", BUILD, "--target", "unit_tests",
                 "-j%d" % jobs], quiet=quiet) == 0
@@ -453,6 +464,10 @@ def main():
     print("Building the unmutated tree in", BUILD, flush=True)
     if not build(options.jobs, quiet=False):
         sys.exit("mutants: the unmutated tree does not build")
+    # A mutant whose object code equals the original's (code the host does
+    # not compile, or a change the compiler folds away) cannot change
+    # anything; it is counted with the equivalent ones without running.
+    digests = {path: object_digest(path) for path in texts}
     excluded = failing_tests()
     if options.without:
         excluded += options.without.split(":")
@@ -489,14 +504,16 @@ def main():
             write(os.path.join(TREE, mutant.path), mutant.apply(original))
             if not build(options.jobs):
                 outcome = "unbuilt"
+            elif object_digest(mutant.path) == digests.get(mutant.path):
+                outcome = "same code"
             else:
                 code = test(timeout, excluded)
                 outcome = ("timeout" if code is None else
                            "survived" if code == 0 else "killed")
             restore()
             if mutant.outcome == "equivalent":
-                outcome = "equivalent" if outcome == "survived" else \
-                    "equivalent but " + outcome
+                outcome = "equivalent" if outcome in (
+                    "survived", "same code") else "equivalent but " + outcome
             mutant.outcome = outcome
             print("[%3d/%d] %-10s %s" % (number, len(mutants), outcome,
                                           mutant.describe()), flush=True)
@@ -516,11 +533,13 @@ def report(mutants, stale, seconds):
         group = [m for m in mutants if folder is None or m.folder() == folder]
         killed = sum(1 for m in group if m.outcome in ("killed", "timeout"))
         counted = killed + sum(1 for m in group if m.outcome == "survived")
-        equivalent = sum(1 for m in group if m.outcome == "equivalent")
+        equivalent = sum(1 for m in group
+                         if m.outcome in ("equivalent", "same code"))
         unbuilt = sum(1 for m in group if m.outcome == "unbuilt")
         name = folder if folder else "all"
         score = killed / counted if counted else 1.0
-        print("  %-10s %.2f  %3d/%-3d  (%d equivalent, %d not building)"
+        print("  %-10s %.2f  %3d/%-3d  (%d equivalent or same code, "
+              "%d not building)"
               % (name, score, killed, counted, equivalent, unbuilt))
         if folder is None:
             total_killed, total_counted = killed, counted
