@@ -24,13 +24,13 @@ namespace {
 // tolerance, folds of every size (flat, below 0.1 degrees, exactly 90),
 // duplicated surfaces, triangles with two corners at one lattice point,
 // conditional lines on sides and on diagonals, and the odd NaN or infinite
-// coordinate; then, when asked, surfaces that share no corner, enough to
-// make the indexes grow several times after the lattice is filed.
+// coordinate; then, when asked, a grid of quads or surfaces that share no
+// corner, enough to make the indexes grow after the lattice is filed.
 class RandomModel {
  public:
   explicit RandomModel(unsigned seed) : random(seed) {}
 
-  std::string text(int cells, int isolated) {
+  std::string text(int cells, int grid, int isolated) {
     std::ostringstream out;
     out << "0 random model\n";
     if (chance(0.5)) out << "0 BFC CERTIFY " << (chance(0.5) ? "CW" : "CCW") << "\n";
@@ -77,6 +77,21 @@ class RandomModel {
           out << "4 " << color << " " << d << " " << c << " " << b << " " << a
               << "\n";
           break;
+      }
+    }
+    // Every corner of the grid is shared, so whichever cell makes an index
+    // grow has neighbours to be found afterwards.
+    // Its corners are not jittered and its folds are steep, so that a
+    // neighbour missed loses a line.
+    auto corner = [](int i, int j) {
+      return std::to_string(i * 10) + " " +
+             std::to_string((i * 3 + j * 5) % 7) + " " +
+             std::to_string(j * 10);
+    };
+    for (int i = 0; i < grid; ++i) {
+      for (int j = 0; j < grid; ++j) {
+        out << "4 16 " << corner(i, j) << " " << corner(i + 1, j) << " "
+            << corner(i + 1, j + 1) << " " << corner(i, j + 1) << "\n";
       }
     }
     for (int k = 0; k < isolated; ++k) {
@@ -154,8 +169,10 @@ RunOutput splitAndWrite(const std::string& text, SplitFunction split,
 TEST(PassEquivalenceTest, IndexedSplittingMatchesFullScans) {
   for (unsigned seed = 1; seed <= 300; ++seed) {
     RandomModel generator(seed);
-    // Every fiftieth model adds 500 quads and 500 pinched triangles.
+    // Some models add a grid of 900 quads, others 500 quads and 500 pinched
+    // triangles sharing no corner.
     std::string text = generator.text(10 + static_cast<int>(seed % 60),
+                                      seed % 50 == 25 ? 30 : 0,
                                       seed % 50 == 0 ? 500 : 0);
     for (int keyColor : {-1, 4}) {
       for (bool manage : {true, false}) {
