@@ -1,6 +1,6 @@
-// The tool's indexed and cached passes against the plain full-scan
-// reference: random models must come out byte for byte the same, console
-// output included.
+// The tool's indexed quad splitting against the plain full-scan reference:
+// random models must come out byte for byte the same, console output
+// included.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +11,6 @@
 
 #include "memory_file_access.h"
 #include "model/model.h"
-#include "passes/expand_primitives.h"
 #include "passes/split_quads.h"
 #include "reference/reference_passes.h"
 
@@ -184,80 +183,6 @@ TEST(PassEquivalenceTest, IndexedSplittingMatchesFullScans) {
         ASSERT_EQ(fast.file, simple.file) << text;
         ASSERT_EQ(fast.console, simple.console);
       }
-    }
-  }
-}
-
-// A small library whose files reference each other: nested placements,
-// mirrorings, INVERTNEXT, certification changes, a cycle, a file that is
-// missing and names that only differ in letter case.
-void addLibrary(MemoryFileAccess& files) {
-  files.addFile("p/rect.dat",
-                "0 BFC CERTIFY CCW\n2 24 1 0 1 -1 0 1\n"
-                "4 16 -1 0 1 -1 0 -1 1 0 -1 1 0 1\n5 24 1 0 1 -1 0 1 0 1 0 0 -1 0\n");
-  files.addFile("p/rect2p.dat",
-                "0 comment\n0 BFC CERTIFY CW\n3 16 0 0 0 1 0 0 0 0 1\n"
-                "1 16 0 0 0 1 0 0 0 1 0 0 0 1 recte4.dat\n");
-  files.addFile("p/recte4.dat", "2 24 1 0 1 -1 0 1\n");
-  files.addFile("sub.dat",
-                "0 BFC INVERTNEXT\n1 16 1 2 3 -1 0 0 0 1 0 0 0 1 rect.dat\n"
-                "1 4 0 0 0 1 0 0 0 1 0 0 0 1 leaf.dat\n"
-                "1 16 0 0 0 0 0 1 0 1 0 1 0 0 loop.dat\n"
-                "4 16 0 0 0 1 0 0 1 1 0 0 1 0\n");
-  files.addFile("leaf.dat", "3 16 0 0 0 2 0 0 0 0 2\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat\n");
-  files.addFile("loop.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat\n2 16 0 0 0 1 1 1\n");
-}
-
-RunOutput expandAndWrite(const std::string& text, bool fast, int keyColor) {
-  MemoryFileAccess files;
-  addLibrary(files);
-  files.addFile("in.dat", text);
-  Model model;
-  std::ostringstream console;
-  EXPECT_TRUE(model.readFile("in.dat", files, console));
-  SearchPathList paths;
-  for (const char* directory : {".\\", ".\\p\\", ".\\s\\"}) {
-    paths.addDirectory(directory);
-  }
-  if (fast) {
-    expandPrimitives(model, paths, keyColor, files, console);
-    splitQuads(model, keyColor, true);
-  } else {
-    reference::expandPrimitives(model, paths, keyColor, files, console);
-    reference::splitQuads(model, keyColor, true);
-  }
-  EXPECT_EQ(model.writeFile("out.dat", true, files, console),
-            Model::WriteResult::kWritten);
-  return {files.outputs["out.dat"], console.str()};
-}
-
-TEST(PassEquivalenceTest, CachedExpansionMatchesReadingEveryTime) {
-  static const char* kNames[] = {"rect.dat", "rect2p.dat", "Rect.dat",
-                                 "recte4.dat", "sub.dat", "leaf.dat",
-                                 "loop.dat", "missing.dat", "in.dat"};
-  static const int kColors[] = {16, 4, 1, 16};
-  std::mt19937 random(7);
-  auto pick = [&random](int high) {
-    return std::uniform_int_distribution<>(0, high)(random);
-  };
-  for (int round = 0; round < 200; ++round) {
-    std::ostringstream text;
-    if (pick(1) == 0) text << "0 BFC CERTIFY CCW\n";
-    for (int k = 0; k < 1 + pick(8); ++k) {
-      if (pick(3) == 0) text << "0 BFC INVERTNEXT\n";
-      double scale = pick(2) == 0 ? -2 : 3;
-      text << "1 " << kColors[pick(3)] << " " << pick(20) << " 0 " << pick(20)
-           << " " << scale << " 0 0 0 1 0 0 0 1 " << kNames[pick(8)] << "\n";
-      if (pick(2) == 0) text << "4 16 0 0 0 1 0 0 1 0 1 0 0 1\n";
-    }
-    std::string input = text.str();
-    for (int keyColor : {-1, 16, 4}) {
-      SCOPED_TRACE("round " + std::to_string(round) + " key " +
-                   std::to_string(keyColor));
-      RunOutput fast = expandAndWrite(input, true, keyColor);
-      RunOutput simple = expandAndWrite(input, false, keyColor);
-      ASSERT_EQ(fast.file, simple.file) << input;
-      ASSERT_EQ(fast.console, simple.console) << input;
     }
   }
 }

@@ -50,46 +50,6 @@ TEST(TriangleTest, ReadsWritesAndReordersTypeThreeLines) {
   EXPECT_EQ(triangle.toText(), "3 4 7 8 9 4 5 6 1 2 3");
 }
 
-TEST(TriangleTest, EdgesAndVerticesFollowTheWinding) {
-  const Triangle triangle(kFloor);
-  // An edge when two vertices are its ends.
-  const std::pair<std::string_view, bool> edges[] = {
-      {"2 0 0 0 10 0 0 0", true},        {"2 0 0 0 0 0 0 10", true},
-      {"2 0 0 0 10 10 0 0", true},       {"2 0 0.001 0 10 0 0.001 0", true},
-      {"2 0 0 0 0 5 0 5", false},        {"2 0 0 0 10 0 0 5", false},
-      {"2 0 10 0 0 10 0 0.0009", false},  // both ends on one vertex
-  };
-  for (const auto& [edge, hasEdge] : edges) {
-    EXPECT_EQ(triangle.hasEdge(EdgeLine(edge)), hasEdge) << edge;
-  }
-  const Point &p1 = triangle.p1, &p2 = triangle.p2, &p3 = triangle.p3;
-  struct Case {
-    const Point &a, &b;
-    const Point* off;
-  };
-  const Case cases[] = {
-      {p2, p3, &p1}, {p1, p2, &p3}, {p1, p3, &p2}, {p3, p1, &p2}, {p3, p2, &p1},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(triangle.vertexOffEdge(EdgeLine(c.a, c.b, 0)), c.off)
-        << c.a.toText() << " - " << c.b.toText();
-  }
-  // The vertex before a when a, b follow the winding; "" otherwise.
-  const std::pair<std::string_view, std::string_view> opposite[] = {
-      {"2 0 0 0 0 10 0 0", "0 0 10"},
-      {"2 0 0 0 10 0 0 0", "10 0 0"},
-      {"2 0 10.001 0 0 0 0 9.999", "0 0 0"},
-      {"2 0 0 0 10 10 0 0", ""},
-      {"2 0 0 0 0 0 0 10", ""},
-      {"2 0 0 0 0 5 0 0", ""},
-  };
-  for (const auto& [edge, vertex] : opposite) {
-    const EdgeLine e(edge);
-    const std::optional<Point> found = triangle.oppositeVertex(e.p1, e.p2);
-    EXPECT_EQ(found ? found->toText() : "", vertex) << edge;
-  }
-}
-
 TEST(TriangleTest, BendAngleIsTheAngleBetweenThePlanes) {
   const Triangle floor(kFloor);
   const Triangle sameFloorReversed("3 16 0 0 10 10 0 10 10 0 0");

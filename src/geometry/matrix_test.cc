@@ -15,18 +15,6 @@ const Matrix kIdentity(1, 0, 0, 0, 1, 0, 0, 0, 1);
 // Nine different entries, so that any exchanged index shows in the text.
 const Matrix kCounting(1, 2, 3, 4, 5, 6, 7, 8, 9);
 
-TEST(MatrixTest, WritesTheNineEntriesRowByRow) {
-  EXPECT_EQ(Matrix().toText(), "0 0 0 0 0 0 0 0 0");
-  EXPECT_EQ(Matrix(Point(1, 2, 3), Point(4, 5, 6), Point(7, 8, 9)).toText(),
-            "1 2 3 4 5 6 7 8 9");
-  EXPECT_EQ(
-      Matrix(0.5, -0.0, 2.0 / 3, 1e7, -1e-5, 0.0001, 12345678, -1, 0).toText(),
-      "0.5 -0 0.6666667 1e+07 -1e-05 0.0001 1.234568e+07 -1 0");
-  std::string text = "1 16 0 0 0 ";
-  kCounting.appendText(text);
-  EXPECT_EQ(text, "1 16 0 0 0 1 2 3 4 5 6 7 8 9");
-}
-
 TEST(MatrixTest, DeterminantIsNegativeForAMirror) {
   const std::pair<Matrix, double> cases[] = {
       {kIdentity, 1},

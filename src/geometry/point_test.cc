@@ -51,14 +51,6 @@ TEST(PointTest, ReadsThreeNumbersAndStopsAtTheNextToken) {
   }
 }
 
-TEST(PointTest, WritesSevenSignificantDigitsJoinedByBlanks) {
-  EXPECT_EQ(Point(0, -0.0, 12345678).toText(), "0 -0 1.234568e+07");
-  EXPECT_EQ(Point(2.0 / 3, 0.0001, 1e-17).toText(), "0.6666667 0.0001 1e-17");
-  std::string text = "3 16 ";
-  Point(1, -2, 3).appendText(text);
-  EXPECT_EQ(text, "3 16 1 -2 3");
-}
-
 TEST(PointTest, CoincidesWithinTheToleranceInclusive) {
   const Point origin;
   for (const Point& p : {Point(0, 0, 0), Point(0.001, 0, 0),
@@ -102,19 +94,6 @@ TEST(PointTest, PlanTurnAndDistanceAreSignedAndIgnoreY) {
       EXPECT_DOUBLE_EQ(distance, planDistance);
     }
   }
-}
-
-TEST(PointTest, CoordinateOperations) {
-  EXPECT_EQ(Point(1, 2, 3).manhattanDistance({0, -1, 3.5}), 4.5);
-  Point p(10, 20, 30);
-  EXPECT_EQ(&Vector(1, -2, 0.5).addTo(p), &p);
-  EXPECT_EQ(coordinatesOf(p), (std::array<double, 3>{11, 18, 30.5}));
-  p.swapXY();
-  EXPECT_EQ(coordinatesOf(p), (std::array<double, 3>{18, 11, 30.5}));
-  p.swapYZ();
-  EXPECT_EQ(coordinatesOf(p), (std::array<double, 3>{18, 30.5, 11}));
-  p.flattenY();
-  EXPECT_EQ(coordinatesOf(p), (std::array<double, 3>{18, 0, 11}));
 }
 
 }  // namespace

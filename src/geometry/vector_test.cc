@@ -40,14 +40,5 @@ TEST(VectorTest, ProductsAreRightHandedAndPlanCrossRunsFromXTowardsZ) {
   }
 }
 
-TEST(VectorTest, DifferenceDotLengthAndScale) {
-  EXPECT_EQ(Vector(Point(1, 2, 3), Point(4, 6, 8)).toText(), "3 4 5");
-  EXPECT_EQ(Vector(1, 2, 3).dot(Vector(4, -5, 6)), 12);
-  EXPECT_EQ(Vector(2, -3, 6).length(), 7);
-  Vector scaled(1, -2, 0.5);
-  scaled.scale(-2);
-  EXPECT_EQ(scaled.toText(), "-2 4 -1");
-}
-
 }  // namespace
 }  // namespace quillery

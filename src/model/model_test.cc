@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -35,14 +34,6 @@ std::string joinLines(const std::vector<std::string>& lines,
   std::string text;
   for (const std::string& line : lines) text += line + end;
   return text;
-}
-
-// The statistics block: `label` follows the line count.
-std::string statistics(const std::string& label, std::array<int, 6> n) {
-  return std::to_string(n[0]) + label + "\n" + std::to_string(n[1]) +
-         " Edge lines\n" + std::to_string(n[2]) + " Conditional lines\n" +
-         std::to_string(n[3]) + " Triangles\n" + std::to_string(n[4]) +
-         " Quads\n" + std::to_string(n[5]) + " Subfiles\n";
 }
 
 class ModelReaderTest : public ::testing::Test {
@@ -105,20 +96,6 @@ class ModelWriterTest : public ::testing::Test {
   Model model;
   std::string console;
 };
-
-TEST_F(ModelWriterTest, OnlyCertificationAwareModeWritesInsertedElements) {
-  read({kCcw, kEdge, kTri, kInvert, kTri, kQuad});
-  model.at(1).inserted = true;
-  model.at(2).inserted = true;
-  // The plain mode never reverses.
-  ASSERT_EQ(write(false), Model::WriteResult::kWritten);
-  EXPECT_EQ(output(), joinLines({kCcw, kInvert, kTri, kQuad}, "\r\n"));
-  EXPECT_EQ(console, statistics(" lines written in file", {4, 0, 0, 1, 1, 0}));
-  ASSERT_EQ(write(true), Model::WriteResult::kWritten);
-  EXPECT_EQ(
-      output(),
-      joinLines({kCcw, kEdge, kTri, kTriReversed, kQuadReversed}, "\r\n"));
-}
 
 TEST_F(ModelWriterTest, FailuresLeaveNoOutputAndPrintNothing) {
   read({"0 Name", kTri});

@@ -39,7 +39,7 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 WORK = os.path.join(ROOT, "build-mutants")
 TREE = os.path.join(WORK, "tree")
 BUILD = os.path.join(WORK, "build")
-COPIED = ["CMakeLists.txt", "src", "tests"]
+COPIED = ["CMakeLists.txt", "src", "tests", "examples"]
 # Folders of src/ that get a share of the sample each, so that every folder
 # has a score worth reading.
 MIN_PER_FOLDER = 14
@@ -312,7 +312,9 @@ def sync_tree():
                     if a.read() == b.read():
                         continue
             os.makedirs(os.path.dirname(copy), exist_ok=True)
-            shutil.copy2(path, copy)
+            # A fresh time stamp: objects built from an older copy (even
+            # after this file was last edited) must be built again.
+            shutil.copyfile(path, copy)
     for folder, _, files in os.walk(TREE):
         for name in files:
             path = os.path.join(folder, name)
