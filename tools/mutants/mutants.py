@@ -327,6 +327,10 @@ def sync_tree():
         os.symlink(shared, link)
 
 
+# The command running now, stopped with the script.
+RUNNING = []
+
+
 def run(command, timeout=None, quiet=True):
     """Exit code of `command`, None when it ran out of time; the whole
     process group is stopped then (the tests start the tool)."""
@@ -334,6 +338,7 @@ def run(command, timeout=None, quiet=True):
         command, cwd=WORK, start_new_session=True,
         stdout=subprocess.DEVNULL if quiet else None,
         stderr=subprocess.DEVNULL if quiet else None)
+    RUNNING[:] = [process]
     try:
         return process.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
@@ -492,6 +497,9 @@ def main():
         current.clear()
 
     def stop(signum, _frame):
+        for process in RUNNING:
+            if process.poll() is None:
+                os.killpg(process.pid, signal.SIGKILL)
         restore()
         sys.exit(128 + signum)
 
