@@ -1,5 +1,6 @@
 // Tests of what every element kind shares and the written lines do not
-// show: coordinate operations, vertex welding and the defaults of the root.
+// all show: the edge walk (quads are split before any walk), coordinate
+// operations, vertex welding and the defaults of the root.
 #include "elements/element.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,58 @@ std::unique_ptr<Element> elementOf(std::string_view line) {
   model.readText(line, counts);
   if (model.size() == 0) return std::make_unique<DeletedElement>();
   return std::move(model.elements[0]);
+}
+
+// The edges of one walk, each followed by "; ".
+std::string walk(Element& element) {
+  std::string edges;
+  int count = 0;
+  for (std::unique_ptr<EdgeLine> edge = element.firstEdge();
+       edge != nullptr && ++count < 8; edge = element.nextEdge()) {
+    edges += edge->toText() + "; ";
+  }
+  return edges;
+}
+
+TEST(ElementTest, KindsAnswerQueriesTakeColoursAndWalkTheirEdges) {
+  // The line, its type code, surface and line queries, and every edge in
+  // colour 0, once.
+  const std::tuple<std::string_view, int, bool, bool, std::string_view>
+      cases[] = {
+          {"0 // comment", 0, false, false, ""},
+          {"1 4 1 2 3 1 0 0 0 1 0 0 0 1 a.dat", 1, false, false, ""},
+          {"2 4 1 2 3 4 5 6", 2, false, true, "2 0 1 2 3 4 5 6; "},
+          {"3 4 1 2 3 4 5 6 7 8 9", 3, true, false,
+           "2 0 1 2 3 4 5 6; 2 0 4 5 6 7 8 9; 2 0 7 8 9 1 2 3; "},
+          {"4 4 1 2 3 4 5 6 7 8 9 10 11 12", 4, true, false,
+           "2 0 1 2 3 4 5 6; 2 0 4 5 6 7 8 9; 2 0 7 8 9 10 11 12; "
+           "2 0 10 11 12 1 2 3; "},
+          {"5 4 1 2 3 4 5 6 7 8 9 10 11 12", 5, false, true,
+           "2 0 1 2 3 4 5 6; "},
+          {"", kDeletedType, false, false, ""},
+      };
+  for (const auto& [line, typeCode, isSurface, isLine, edges] : cases) {
+    SCOPED_TRACE(std::string(line));
+    std::unique_ptr<Element> element = elementOf(line);
+    EXPECT_EQ(element->typeCode(), typeCode);
+    EXPECT_EQ(element->isSurface(), isSurface);
+    EXPECT_EQ(element->isLine(), isLine);
+    // A line has its one edge only: nextEdge is null even before a walk.
+    if (!isSurface) {
+      EXPECT_EQ(element->nextEdge(), nullptr);
+    }
+    // A second walk starts over; past the end the walk stays finished.
+    EXPECT_EQ(walk(*element), edges);
+    EXPECT_EQ(walk(*element), edges);
+    EXPECT_EQ(element->nextEdge(), nullptr);
+    // Only the kinds with a colour field take one.
+    const bool coloured = typeCode >= 1 && typeCode <= 5;
+    std::string recoloured(line);
+    if (coloured) recoloured[2] = '7';
+    element->setColor(7);
+    EXPECT_EQ(element->getColor(), coloured ? 7 : 0);
+    EXPECT_EQ(element->toText(), recoloured);
+  }
 }
 
 // Swapping and flattening coordinates, and welding vertices to clusters,

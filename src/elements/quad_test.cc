@@ -105,6 +105,35 @@ TEST(QuadTest, SplitsAlongTheFlatterDiagonal) {
   }
 }
 
+TEST(QuadTest, VertexOffEdgeIsNeverTheFourthCorner) {
+  const Quad quad(kSquare);
+  const Point &p1 = quad.p1, &p2 = quad.p2, &p3 = quad.p3, &p4 = quad.p4;
+  struct Case {
+    const Point &a, &b;
+    const Point* off;
+  };
+  const Case cases[] = {
+      {p1, p2, &p3}, {p2, p3, &p1}, {p3, p4, &p1},
+      {p4, p1, &p2}, {p1, p3, &p2}, {p2, p4, &p1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(quad.vertexOffEdge(EdgeLine(c.a, c.b, 0)), c.off)
+        << c.a.toText() << " - " << c.b.toText();
+  }
+  // The corner before a when a, b follow the winding; "" otherwise.
+  const std::pair<std::string_view, std::string_view> opposite[] = {
+      {"2 0 0 0 0 1 0 0", "0 0 1"}, {"2 0 1 0 0 1 0 1", "0 0 0"},
+      {"2 0 1 0 1 0 0 1", "1 0 0"}, {"2 0 0 0 1 0 0 0", "1 0 1"},
+      {"2 0 1 0 0 0 0 0", ""},      {"2 0 0 0 0 1 0 1", ""},
+      {"2 0 0 0 0 0 0 1", ""},
+  };
+  for (const auto& [edge, corner] : opposite) {
+    const EdgeLine e(edge);
+    const std::optional<Point> found = quad.oppositeVertex(e.p1, e.p2);
+    EXPECT_EQ(found ? found->toText() : "", corner) << edge;
+  }
+}
+
 TEST(QuadTest, AngleAcrossIsSignedByEdgeDirectionAndNeighbourWinding) {
   // The normal comes from p1, p2, p3 alone: (0, -1, 0), although p4 is
   // raised.
