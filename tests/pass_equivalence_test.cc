@@ -171,8 +171,8 @@ TEST(PassEquivalenceTest, IndexedSplittingMatchesFullScans) {
     // Some models add a grid of 900 quads, others 500 quads and 500 pinched
     // triangles sharing no corner.
     std::string text = generator.text(10 + static_cast<int>(seed % 60),
-                                      seed % 50 == 25 ? 30 : 0,
-                                      seed % 50 == 0 ? 500 : 0);
+                                      seed % 100 == 50 ? 30 : 0,
+                                      seed % 100 == 0 ? 500 : 0);
     for (int keyColor : {-1, 4}) {
       for (bool manage : {true, false}) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " key " +
