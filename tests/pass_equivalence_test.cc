@@ -168,11 +168,11 @@ RunOutput splitAndWrite(const std::string& text, SplitFunction split,
 TEST(PassEquivalenceTest, IndexedSplittingMatchesFullScans) {
   for (unsigned seed = 1; seed <= 300; ++seed) {
     RandomModel generator(seed);
-    // Some models add a grid of 900 quads, others 500 quads and 500 pinched
+    // Some models add a grid of 576 quads, others 400 quads and 400 pinched
     // triangles sharing no corner.
     std::string text = generator.text(10 + static_cast<int>(seed % 60),
-                                      seed % 100 == 50 ? 30 : 0,
-                                      seed % 100 == 0 ? 500 : 0);
+                                      seed % 100 == 50 ? 24 : 0,
+                                      seed % 100 == 0 ? 400 : 0);
     for (int keyColor : {-1, 4}) {
       for (bool manage : {true, false}) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " key " +
