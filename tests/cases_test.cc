@@ -11,10 +11,15 @@
 //   out/      every file here must exist in the work folder afterwards with
 //             exactly these bytes
 //   gone      optional: paths, one per line, that must not exist afterwards
+//   posix     optional: the case needs file names that differ only in
+//             letter case, which Windows cannot hold; the file says why,
+//             and the case is not run there
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -96,7 +101,19 @@ void expectRecordedBytes(const std::string& name) {
 TEST(CaseTest, EveryCaseGivesTheRecordedBytes) {
   for (const std::string& name : caseNames()) {
     SCOPED_TRACE(name);
-    expectRecordedBytes(name);
+#ifdef _WIN32
+    if (fs::exists(kCasesDir / name / "posix")) {
+      std::cout << "case " << name << " not run on Windows: "
+                << readBytes(kCasesDir / name / "posix");
+      continue;
+    }
+#endif
+    // A case that cannot even be set up fails alone.
+    try {
+      expectRecordedBytes(name);
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << error.what();
+    }
   }
 }
 

@@ -30,6 +30,9 @@ int openDescriptors() {
 }
 
 TEST(OpenFilesTest, EveryRunClosesWhatItOpened) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the process's descriptors are listed on POSIX hosts only";
+#endif
   if (openDescriptors() < 0) GTEST_SKIP() << "no /proc/self/fd";
   ScopedTempDir dir;
   writeBytes(dir.path() / "part.dat",

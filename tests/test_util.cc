@@ -123,7 +123,7 @@ std::wstring quoteArgument(const std::string& arg) {
 
 // Runs the binary with standard input on NUL and standard output on a pipe;
 // `arguments` is the command line after the program name, as typed.
-RunResult runChild(const fs::path& workDir, const std::wstring& arguments) {
+RunResult runChildOnce(const fs::path& workDir, const std::wstring& arguments) {
   RunResult result;
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE readEnd = nullptr;
@@ -163,6 +163,18 @@ RunResult runChild(const fs::path& workDir, const std::wstring& arguments) {
     ::CloseHandle(process.hProcess);
   }
   ::CloseHandle(readEnd);
+  return result;
+}
+
+// runChildOnce, tried again when the program could not be started at all:
+// under wine the first start of a process now and then fails while the
+// wine server is still busy. The tool itself never exits with -1.
+RunResult runChild(const fs::path& workDir, const std::wstring& arguments) {
+  RunResult result;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    result = runChildOnce(workDir, arguments);
+    if (result.exitCode != -1 || !result.console.empty()) break;
+  }
   return result;
 }
 
