@@ -131,18 +131,21 @@ class Element : public SpatialObject {
   // 32: 0 in every kind.
   virtual int reserved() const;
 
-  // Set on every element that the primitive expansion adds to the model.
-  bool inserted = false;
+  // The fields below take the bytes after the table pointer. They fit in
+  // fewer than eight, so that a derived kind puts its first fields in the
+  // rest (a shape's colour does): millions of elements are held at once.
+
+  // Certification in force where the line stands: kWindingCcw, kWindingCw or
+  // kWindingNone.
+  std::int8_t winding = kWindingNone;
   // How an LDraw reader of the output must take a triangle or quad: the
   // winding its vertex order is to be read with (kWindingNone when its file
   // is not certified), and, for surfaces and references, whether back faces
-  // are culled where it came from. (Kept next to `inserted`, so that the
-  // three share the padding before `winding`.)
+  // are culled where it came from.
   std::int8_t faceWinding = kWindingNone;
-  bool culled = false;
-  // Certification in force where the line stands: kWindingCcw, kWindingCw or
-  // kWindingNone.
-  std::int32_t winding = kWindingNone;
+  bool culled : 1 = false;
+  // Set on every element that the primitive expansion adds to the model.
+  bool inserted : 1 = false;
 };
 
 }  // namespace quillery

@@ -30,8 +30,10 @@ namespace {
 [[maybe_unused]] constexpr std::size_t kLargeBlock = std::size_t{2} << 20;
 
 #if !defined(QUILLERY_POOL_DISABLED)
-constexpr std::size_t kGranule = 16;
-constexpr std::size_t kLargestPooled = 512;
+// Elements hold doubles: eight-byte steps keep every slot aligned for them
+// and waste at most seven bytes an element.
+constexpr std::size_t kGranule = 8;
+constexpr std::size_t kLargestPooled = 256;
 constexpr std::size_t kClasses = kLargestPooled / kGranule;
 static_assert(kClasses <= 32, "one bit per size class");
 constexpr std::size_t kChunkSize = std::size_t{32} << 20;

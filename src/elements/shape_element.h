@@ -25,13 +25,16 @@ class ShapeElement : public Element {
     hexColor = parent.hexColor;
   }
 
-  std::int32_t color = 0;
+  // Written as "0x..." (a direct colour) rather than as a decimal number.
+  // Declared first, so that it takes the byte left after the base's fields
+  // and the colour the four after it.
   bool hexColor = false;
+  std::int32_t color = 0;
 
  protected:
   ShapeElement() = default;
   explicit ShapeElement(int color, bool hexColor = false)
-      : color(color), hexColor(hexColor) {}
+      : hexColor(hexColor), color(color) {}
 
   // Reads the head of a line of types 2 to 5: skips the type token, reads
   // the colour as "%d" (left as it is when the token is not an integer) and
