@@ -50,8 +50,11 @@ struct PoolState {
   char* chunkEnd = nullptr;
 };
 
+// One pool per thread, so that a file can be parsed on two threads at once.
+// Memory freed on one thread is kept for reuse by that thread, whichever
+// thread's chunk it came from; chunks are never returned, so that is safe.
 PoolState& state() {
-  static PoolState pool;
+  static thread_local PoolState pool;
   return pool;
 }
 

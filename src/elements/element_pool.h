@@ -9,9 +9,9 @@ namespace quillery {
 
 // Hands out and takes back memory for elements. Blocks are reserved in
 // large chunks that are never returned to the system; freed memory is kept
-// per size for the next element of that size. Single-threaded, like the
-// rest of the tool. In sanitiser builds every request goes to the general
-// allocator so that misuse of freed elements is still caught.
+// per size for the next element of that size, by each thread for itself.
+// In sanitiser builds every request goes to the general allocator so that
+// misuse of freed elements is still caught.
 class ElementPool {
  public:
   // Memory for one object of `size` bytes, aligned for any element.

@@ -31,6 +31,7 @@ namespace quillery {
 namespace {
 
 constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
+constexpr std::size_t kDirectWriteSize = std::size_t{64} << 10;
 
 // Gathers small writes into large ones. A derived class puts the bytes in
 // the file and sets `failed` when that goes wrong; nothing more is written
@@ -41,11 +42,11 @@ class BufferedOutputFile : public OutputFile {
 
   bool write(std::string_view bytes) override {
     if (failed || !isOpen()) return false;
-    if (buffer.size() + bytes.size() > kOutputBufferSize) {
+    // Large pieces go out as they are, after what is buffered.
+    const bool direct = bytes.size() >= kDirectWriteSize;
+    if (direct || buffer.size() + bytes.size() > kOutputBufferSize) {
       if (!flush()) return false;
-      if (bytes.size() >= kOutputBufferSize) {
-        return writeFully(bytes.data(), bytes.size());
-      }
+      if (direct) return writeFully(bytes.data(), bytes.size());
     }
     buffer.append(bytes);
     return true;

@@ -1,6 +1,9 @@
 // Line dispatch by leading integer.
 #include "model/line_reader.h"
 
+#include <exception>
+#include <thread>
+
 #include "elements/comment_line.h"
 #include "elements/cond_line.h"
 #include "elements/edge_line.h"
@@ -41,6 +44,66 @@ std::unique_ptr<Element> makeElement(int type, std::string_view line) {
     default:
       return nullptr;
   }
+}
+
+namespace {
+
+// Below this size a second thread costs more than it saves.
+constexpr std::size_t kSmallestSplitText = std::size_t{4} << 20;
+
+void appendElementsOf(std::string_view text,
+                      std::vector<std::unique_ptr<Element>>& elements) {
+  forEachElementLine(text, [&elements](int type, std::string_view line) {
+    elements.push_back(makeElement(type, line));
+  });
+}
+
+}  // namespace
+
+void parseElements(std::string_view text,
+                   std::vector<std::unique_ptr<Element>>& elements) {
+  const std::size_t middle = text.find('\n', text.size() / 2);
+  if (text.size() < kSmallestSplitText || middle == std::string_view::npos ||
+      std::thread::hardware_concurrency() < 2) {
+    appendElementsOf(text, elements);
+    return;
+  }
+  // The first part ends with a whole line and its line feed, so each part
+  // splits into the lines the whole text has there.
+  std::vector<std::unique_ptr<Element>> secondPart;
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      appendElementsOf(text.substr(middle + 1), secondPart);
+    } catch (...) {
+      // Out of memory on the second thread is reported as on the first.
+      failure = std::current_exception();
+    }
+  });
+  try {
+    appendElementsOf(text.substr(0, middle + 1), elements);
+  } catch (...) {
+    worker.join();
+    throw;
+  }
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
+  elements.reserve(elements.size() + secondPart.size());
+  for (std::unique_ptr<Element>& element : secondPart) {
+    elements.push_back(std::move(element));
+  }
+}
+
+bool markCulling(const std::vector<std::unique_ptr<Element>>& elements,
+                 std::size_t first) {
+  BfcState bfc;
+  for (std::size_t index = first; index < elements.size(); ++index) {
+    Element& element = *elements[index];
+    bfc.take(element, element.typeCode());
+    element.faceWinding = bfc.winding(BfcState::kSwitching);
+    element.culled = bfc.culling();
+  }
+  return bfc.certified();
 }
 
 }  // namespace quillery

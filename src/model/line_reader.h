@@ -2,8 +2,10 @@
 // file's text splits into lines and which element each line becomes.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "elements/element.h"
 #include "model/bfc_state.h"
@@ -57,23 +59,33 @@ void forEachElementLine(std::string_view text, OnLine&& onLine) {
   });
 }
 
-// Calls onElement(type, element) with the element made from every line of
-// `text` that forEachElementLine passes on, in file order. Each element is
-// marked with the back-face culling in force at its line in this file: the
+// Appends to `elements` the element made from every line of `text` that
+// forEachElementLine passes on, in file order. A large text is parsed in
+// two parts at once; the elements are the same as from one.
+void parseElements(std::string_view text,
+                   std::vector<std::unique_ptr<Element>>& elements);
+
+// Marks each of elements[first...], the lines of one file in file order,
+// with the back-face culling in force at its line in that file: the
 // winding of the switching reading and the culling state. Returns whether
 // the file is certified; when it is not, the marks mean nothing and the
 // caller clears them.
+bool markCulling(const std::vector<std::unique_ptr<Element>>& elements,
+                 std::size_t first);
+
+// Calls onElement(type, element) with the element made from every line of
+// `text` that forEachElementLine passes on, in file order, marked as
+// markCulling does. Returns whether the file is certified.
 template <typename OnElement>
 bool forEachElement(std::string_view text, OnElement&& onElement) {
-  BfcState bfc;
-  forEachElementLine(text, [&](int type, std::string_view line) {
-    std::unique_ptr<Element> element = makeElement(type, line);
-    bfc.take(*element, type);
-    element->faceWinding = bfc.winding(BfcState::kSwitching);
-    element->culled = bfc.culling();
+  std::vector<std::unique_ptr<Element>> elements;
+  parseElements(text, elements);
+  const bool certified = markCulling(elements, 0);
+  for (std::unique_ptr<Element>& element : elements) {
+    const int type = element->typeCode();
     onElement(type, std::move(element));
-  });
-  return bfc.certified();
+  }
+  return certified;
 }
 
 }  // namespace quillery

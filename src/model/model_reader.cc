@@ -9,26 +9,26 @@
 namespace quillery {
 
 void Model::readText(std::string_view text, int counts[6]) {
-  int state = kWindingNone;
   const std::size_t first = elements.size();
-  bool certified = forEachElement(text, [&](int type,
-                                            std::unique_ptr<Element> element) {
+  parseElements(text, elements);
+  const bool certified = markCulling(elements, first);
+  int state = kWindingNone;
+  for (std::size_t index = first; index < elements.size(); ++index) {
+    Element& element = *elements[index];
+    const int type = element.typeCode();
     if (type == kCommentType) {
-      int code = static_cast<const CommentLine&>(*element).metaCode();
+      int code = static_cast<const CommentLine&>(element).metaCode();
       state = CommentLine::windingAfter(code, state);
     } else {
       ++counts[type];
     }
     // References are always read as counter-clockwise: an inversion is
     // carried by the INVERTNEXT line before them, not by their winding.
-    element->winding = type == kSubfileType ? kWindingCcw : state;
-    append(std::move(element));
-  });
-  if (!certified) {
-    // A reader applies no culling at all to a file that is not certified.
-    for (std::size_t index = first; index < elements.size(); ++index) {
-      elements[index]->faceWinding = kWindingNone;
-      elements[index]->culled = false;
+    element.winding = type == kSubfileType ? kWindingCcw : state;
+    if (!certified) {
+      // A reader applies no culling at all to a file that is not certified.
+      element.faceWinding = kWindingNone;
+      element.culled = false;
     }
   }
 }

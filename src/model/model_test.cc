@@ -71,6 +71,36 @@ TEST_F(ModelReaderTest, CarriesCertificationStateToFollowingLines) {
   }
 }
 
+// A file of several megabytes is parsed in two parts at once: the list, the
+// statistics and the culling marks are those of one pass, also for the
+// lines on either side of the cut and for a culling switch across it.
+TEST_F(ModelReaderTest, ReadsALargeFileAsOnePass) {
+  const std::vector<std::string> cycle = {kTri, kQuad, kEdge, kCond, kRef,
+                                          "0 Name"};
+  std::vector<std::string> lines = {kCw};
+  while (lines.size() < 200000) lines.push_back(cycle[lines.size() % 6]);
+  const std::size_t noClip = lines.size() / 2 - 3;
+  const std::size_t clip = lines.size() / 2 + 3;
+  lines[noClip] = "0 BFC NOCLIP";
+  lines[clip] = "0 BFC CLIP";
+  const std::string text = joinLines(lines, "\r\n");
+  ASSERT_GT(text.size(), std::size_t{4} << 20);
+
+  const std::string console = read(text);
+  EXPECT_EQ(console.substr(0, console.find('\n')), "200000 lines in file");
+  ASSERT_EQ(model->size(), lines.size());
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    const Element& element = model->at(index);
+    ASSERT_EQ(element.typeCode(), lines[index][0] - '0') << index;
+    ASSERT_EQ(element.culled, index < noClip || index >= clip) << index;
+    ASSERT_EQ(element.faceWinding, kWindingCw) << index;
+  }
+  std::ostringstream written;
+  ASSERT_EQ(model->writeFile("out.dat", false, files, written),
+            Model::WriteResult::kWritten);
+  EXPECT_EQ(files.outputs["out.dat"], text);
+}
+
 class ModelWriterTest : public ::testing::Test {
  protected:
   void read(const std::vector<std::string>& lines) {

@@ -182,6 +182,11 @@ void ModelWriter::writeFile(Model& model) {
     std::string text;
     long long counts[6] = {0, 0, 0, 0, 0, 0};
     long long lines = 0;
+    void clear() {
+      text.clear();
+      std::fill(std::begin(counts), std::end(counts), 0);
+      lines = 0;
+    }
   };
   auto format = [&](std::size_t begin, std::size_t end, Piece& piece) {
     auto next = std::lower_bound(
@@ -212,12 +217,15 @@ void ModelWriter::writeFile(Model& model) {
   // bytes are those of one thread.
   if (!block.empty()) flushFullBlock();
   const bool twoThreads = std::thread::hardware_concurrency() > 1;
+  // The same two pieces for the whole list: their text keeps its room.
+  Piece first;
+  Piece second;
   for (std::size_t begin = 0; begin < elements.size();
        begin += 2 * kFormatPiece) {
     const std::size_t middle = std::min(begin + kFormatPiece, elements.size());
     const std::size_t end = std::min(middle + kFormatPiece, elements.size());
-    Piece first;
-    Piece second;
+    first.clear();
+    second.clear();
     if (twoThreads && middle < end) {
       std::exception_ptr failure;
       std::thread worker([&] {
