@@ -103,6 +103,7 @@ TEST(NumberTextTest, ScanDoubleReadsTokensAsTheGnuLibrary) {
 TEST(NumberTextTest, ScanDoubleRoundsLongTokensAsTheGnuLibrary) {
   const ScanRow rows[] = {
       {"0." + std::string(400, '0') + "1e400", kV, 0x3fb999999999999a},
+      {std::string("0.").append(400, '0').append("1e5"), kV, 0x0000000000000000},
       {"1" + std::string(400, '0'), kV, 0x7ff0000000000000},
       {"1" + std::string(308, '0'), kV, 0x7fe1ccf385ebc8a0},
       {"0x" + std::string(300, 'f') + "p-1200", kV, 0x3ff0000000000000},

@@ -99,6 +99,11 @@ TEST_F(ModelReaderTest, ReadsALargeFileAsOnePass) {
   ASSERT_EQ(model->writeFile("out.dat", false, files, written),
             Model::WriteResult::kWritten);
   EXPECT_EQ(files.outputs["out.dat"], text);
+  // Written in many pieces, counted once each.
+  EXPECT_EQ(written.str(),
+            "200000 lines written in file\n33333 Edge lines\n"
+            "33333 Conditional lines\n33333 Triangles\n33332 Quads\n"
+            "33333 Subfiles\n");
 }
 
 class ModelWriterTest : public ::testing::Test {
