@@ -295,6 +295,28 @@ TEST_F(BadInputTest, OutOfMemoryIsReportedWithoutOutput) {
 #endif
 }
 
+// A host that refuses a second thread (here: every new thread would need a
+// terabyte of stack) still gets a large file read and written, on one.
+TEST_F(BadInputTest, RunsOnOneThreadWhenNoOtherCanStart) {
+#if defined(QUILLERY_UNDER_ASAN) || defined(_WIN32)
+  GTEST_SKIP() << "needs the thread stack size from setrlimit, as glibc "
+                  "takes it, without a sanitiser's own threads";
+#else
+  const std::string line = "4 16 0 0 0 1 0 0 1 0 1 0 0 1";
+  std::string input;
+  std::string output;
+  for (int k = 0; k < 160000; ++k) {
+    input += line + "\n";
+    output += line + "\r\n";
+  }
+  write("big.dat", input);
+  RunResult result = runBinaryWithLimit(
+      dir.path(), {"-r", "-q", "big.dat", "out.dat"}, RLIMIT_STACK, 1ull << 40);
+  EXPECT_EQ(result.exitCode, 0) << result.console;
+  EXPECT_TRUE(read("out.dat") == output) << "output differs";
+#endif
+}
+
 #ifdef _WIN32
 // A file that another program holds open without sharing it cannot be
 // replaced; the tool says so before it writes anything.

@@ -1,7 +1,6 @@
 // Line dispatch by leading integer.
 #include "model/line_reader.h"
 
-#include <exception>
 #include <thread>
 
 #include "elements/comment_line.h"
@@ -11,6 +10,7 @@
 #include "elements/subfile_ref.h"
 #include "elements/triangle.h"
 #include "geometry/number_text.h"
+#include "model/side_by_side.h"
 
 namespace quillery {
 
@@ -71,23 +71,9 @@ void parseElements(std::string_view text,
   // The first part ends with a whole line and its line feed, so each part
   // splits into the lines the whole text has there.
   std::vector<std::unique_ptr<Element>> secondPart;
-  std::exception_ptr failure;
-  std::thread worker([&] {
-    try {
-      appendElementsOf(text.substr(middle + 1), secondPart);
-    } catch (...) {
-      // Out of memory on the second thread is reported as on the first.
-      failure = std::current_exception();
-    }
-  });
-  try {
-    appendElementsOf(text.substr(0, middle + 1), elements);
-  } catch (...) {
-    worker.join();
-    throw;
-  }
-  worker.join();
-  if (failure) std::rethrow_exception(failure);
+  runSideBySide(
+      [&] { appendElementsOf(text.substr(0, middle + 1), elements); },
+      [&] { appendElementsOf(text.substr(middle + 1), secondPart); });
   elements.reserve(elements.size() + secondPart.size());
   for (std::unique_ptr<Element>& element : secondPart) {
     elements.push_back(std::move(element));

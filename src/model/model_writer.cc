@@ -4,7 +4,6 @@
 #include "model/model_writer.h"
 
 #include <algorithm>
-#include <exception>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "elements/triangle.h"
 #include "model/bfc_state.h"
 #include "model/model.h"
+#include "model/side_by_side.h"
 
 namespace quillery {
 
@@ -227,23 +227,8 @@ void ModelWriter::writeFile(Model& model) {
     first.clear();
     second.clear();
     if (twoThreads && middle < end) {
-      std::exception_ptr failure;
-      std::thread worker([&] {
-        try {
-          format(middle, end, second);
-        } catch (...) {
-          failure = std::current_exception();
-        }
-      });
-      try {
-        format(begin, middle, first);
-      } catch (...) {
-        worker.join();
-        throw;
-      }
-      worker.join();
-      // Out of memory on the second thread is reported as on the first.
-      if (failure) std::rethrow_exception(failure);
+      runSideBySide([&] { format(begin, middle, first); },
+                    [&] { format(middle, end, second); });
     } else {
       format(begin, middle, first);
       format(middle, end, second);
