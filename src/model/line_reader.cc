@@ -1,8 +1,6 @@
 // Line dispatch by leading integer.
 #include "model/line_reader.h"
 
-#include <thread>
-
 #include "elements/comment_line.h"
 #include "elements/cond_line.h"
 #include "elements/edge_line.h"
@@ -63,8 +61,7 @@ void appendElementsOf(std::string_view text,
 void parseElements(std::string_view text,
                    std::vector<std::unique_ptr<Element>>& elements) {
   const std::size_t middle = text.find('\n', text.size() / 2);
-  if (text.size() < kSmallestSplitText || middle == std::string_view::npos ||
-      std::thread::hardware_concurrency() < 2) {
+  if (text.size() < kSmallestSplitText || middle == std::string_view::npos) {
     appendElementsOf(text, elements);
     return;
   }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "elements/comment_line.h"
@@ -216,7 +215,6 @@ void ModelWriter::writeFile(Model& model) {
   // at a time, one on a second thread, and written in list order, so the
   // bytes are those of one thread.
   if (!block.empty()) flushFullBlock();
-  const bool twoThreads = std::thread::hardware_concurrency() > 1;
   // The same two pieces for the whole list: their text keeps its room.
   Piece first;
   Piece second;
@@ -226,12 +224,11 @@ void ModelWriter::writeFile(Model& model) {
     const std::size_t end = std::min(middle + kFormatPiece, elements.size());
     first.clear();
     second.clear();
-    if (twoThreads && middle < end) {
+    if (middle < end) {
       runSideBySide([&] { format(begin, middle, first); },
                     [&] { format(middle, end, second); });
     } else {
       format(begin, middle, first);
-      format(middle, end, second);
     }
     emit(first);
     emit(second);
