@@ -14,9 +14,13 @@
 namespace quillery {
 
 // The elements in file order. Passes append at the end and replace entries
-// in place (a removed line becomes a DeletedElement), so an index stays
-// valid while a pass walks the list; entries are never erased. An Element*
+// in place (a removed line becomes a placeholder), so an index stays valid
+// while a pass walks the list; entries are never erased. An Element*
 // obtained from the list is valid until its slot is replaced.
+//
+// A pass may remove millions of lines, so a placeholder costs nothing: its
+// entry is empty, and at() shows every empty entry as one shared
+// DeletedElement, whose operations all leave it as it is.
 class Model : public Element {
  public:
   // Applies the operation to every element in list order.
@@ -25,12 +29,16 @@ class Model : public Element {
   void reverse() override;
 
   std::size_t size() const { return elements.size(); }
-  Element& at(std::size_t index) const { return *elements[index]; }
-  // Takes ownership of `element` and puts it at the end.
+  Element& at(std::size_t index) const {
+    Element* element = elements[index].get();
+    return element != nullptr ? *element : placeholder();
+  }
+  // Takes ownership of `element` and puts it at the end (a DeletedElement
+  // as an empty entry).
   void append(std::unique_ptr<Element> element);
   // Destroys the entry at `index` and puts `element` in its place.
   void replace(std::size_t index, std::unique_ptr<Element> element);
-  // Replaces the entry at `index` by a DeletedElement.
+  // Replaces the entry at `index` by a placeholder.
   void remove(std::size_t index);
 
   // Reads the file at `fileName` (a path as the user wrote it) as one list,
@@ -55,9 +63,14 @@ class Model : public Element {
                                       bool certificationAware,
                                       FileAccess& files, std::ostream& console);
 
+  // The entries; an empty one is a removed line.
   std::vector<std::unique_ptr<Element>> elements;
   // Identity (resolved path) of the file read, once readFile succeeded.
   std::string sourceIdentity;
+
+ private:
+  // The DeletedElement that every empty entry shows.
+  static Element& placeholder();
 };
 
 }  // namespace quillery

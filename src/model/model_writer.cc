@@ -80,15 +80,15 @@ void removeOrphanInvertNext(Model& model) {
 // elements that `writes` accepts, in list order, hold a CERTIFY line before
 // their first drawing line and no NOCERTIFY line.
 template <typename Writes>
-bool writesCertified(const std::vector<std::unique_ptr<Element>>& elements,
-                     Writes&& writes) {
+bool writesCertified(const Model& model, Writes&& writes) {
   BfcState bfc;
-  for (const auto& element : elements) {
-    int type = element->typeCode();
-    if (!writes(*element, type)) continue;
+  for (std::size_t index = 0; index < model.size(); ++index) {
+    const Element& element = model.at(index);
+    int type = element.typeCode();
+    if (!writes(element, type)) continue;
     // Past the first drawing line only a NOCERTIFY line can still matter.
     if (type != kCommentType && bfc.pastHeader()) continue;
-    bfc.take(*element, type);
+    bfc.take(element, type);
     if (bfc.pastHeader() && !bfc.certified()) return false;
   }
   return bfc.certified();
@@ -144,7 +144,6 @@ void ModelWriter::writeLine(const Element& element) {
 
 void ModelWriter::writeFile(Model& model) {
   if (certificationAware) removeOrphanInvertNext(model);
-  const std::vector<std::unique_ptr<Element>>& elements = model.elements;
   // Placeholders write nothing, and without expansion no inserted line is
   // written.
   auto writes = [this](const Element& element, int type) {
@@ -159,11 +158,11 @@ void ModelWriter::writeFile(Model& model) {
     std::string lines;
   };
   std::vector<Switches> switches;
-  if (writesCertified(elements, writes)) {
+  if (writesCertified(model, writes)) {
     BfcState reader;
     std::string lines;
-    for (std::size_t index = 0; index < elements.size(); ++index) {
-      const Element& element = *elements[index];
+    for (std::size_t index = 0; index < model.size(); ++index) {
+      const Element& element = model.at(index);
       int type = element.typeCode();
       if (!writes(element, type)) continue;
       if (int added = appendBfcSwitches(element, type, reader, lines)) {
@@ -192,7 +191,7 @@ void ModelWriter::writeFile(Model& model) {
         switches.begin(), switches.end(), begin,
         [](const Switches& s, std::size_t index) { return s.index < index; });
     for (std::size_t index = begin; index < end; ++index) {
-      const Element& element = *elements[index];
+      const Element& element = model.at(index);
       int type = element.typeCode();
       if (!writes(element, type)) continue;
       if (next != switches.end() && next->index == index) {
@@ -218,10 +217,10 @@ void ModelWriter::writeFile(Model& model) {
   // The same two pieces for the whole list: their text keeps its room.
   Piece first;
   Piece second;
-  for (std::size_t begin = 0; begin < elements.size();
+  for (std::size_t begin = 0; begin < model.size();
        begin += 2 * kFormatPiece) {
-    const std::size_t middle = std::min(begin + kFormatPiece, elements.size());
-    const std::size_t end = std::min(middle + kFormatPiece, elements.size());
+    const std::size_t middle = std::min(begin + kFormatPiece, model.size());
+    const std::size_t end = std::min(middle + kFormatPiece, model.size());
     first.clear();
     second.clear();
     if (middle < end) {
@@ -236,9 +235,10 @@ void ModelWriter::writeFile(Model& model) {
 }
 
 void ModelWriter::writeAsIs(const Model& model) {
-  for (const auto& element : model.elements) {
-    int type = element->typeCode();
-    if (type != kDeletedType) append(*element, type);
+  for (std::size_t index = 0; index < model.size(); ++index) {
+    const Element& element = model.at(index);
+    int type = element.typeCode();
+    if (type != kDeletedType) append(element, type);
   }
 }
 
