@@ -146,6 +146,9 @@ class Element : public SpatialObject {
   bool culled : 1 = false;
   // Set on every element that the primitive expansion adds to the model.
   bool inserted : 1 = false;
+  // Position of the edge walk of a triangle or quad (firstEdge, nextEdge):
+  // the number of edges handed out after the first, up to all of them.
+  std::uint8_t edgeCounter : 3 = 0;
 };
 
 }  // namespace quillery

@@ -87,7 +87,7 @@ std::unique_ptr<EdgeLine> Quad::firstEdge() {
 }
 
 std::unique_ptr<EdgeLine> Quad::nextEdge() {
-  ++edgeCounter;
+  if (edgeCounter < 4) ++edgeCounter;
   if (edgeCounter == 1) return std::make_unique<EdgeLine>(p2, p3, 0);
   if (edgeCounter == 2) return std::make_unique<EdgeLine>(p3, p4, 0);
   if (edgeCounter == 3) return std::make_unique<EdgeLine>(p4, p1, 0);

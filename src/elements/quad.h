@@ -72,8 +72,6 @@ class Quad : public ShapeElement {
   Point p2;
   Point p3;
   Point p4;
-  // Position of the edge walk.
-  std::int32_t edgeCounter = 0;
 };
 
 }  // namespace quillery

@@ -84,7 +84,7 @@ std::unique_ptr<EdgeLine> Triangle::firstEdge() {
 }
 
 std::unique_ptr<EdgeLine> Triangle::nextEdge() {
-  ++edgeCounter;
+  if (edgeCounter < 3) ++edgeCounter;
   if (edgeCounter == 1) return std::make_unique<EdgeLine>(p2, p3, 0);
   if (edgeCounter == 2) return std::make_unique<EdgeLine>(p3, p1, 0);
   return nullptr;

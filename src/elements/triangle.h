@@ -59,8 +59,6 @@ class Triangle : public ShapeElement {
   Point p1;
   Point p2;
   Point p3;
-  // Position of the edge walk.
-  std::int32_t edgeCounter = 0;
 };
 
 // Angle in degrees between the planes of two surfaces, 0 to 90: the arcsine
