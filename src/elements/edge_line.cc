@@ -100,8 +100,7 @@ bool EdgeLine::hasVertex(const Point& p) const {
 void EdgeLine::reverse() { std::swap(p1, p2); }
 
 bool EdgeLine::hasEdge(const EdgeLine& edge) const {
-  return (p1.coincides(edge.p1) && p2.coincides(edge.p2)) ||
-         (p2.coincides(edge.p1) && p1.coincides(edge.p2));
+  return joins(p1, p2, edge);
 }
 
 bool EdgeLine::planIntersection(const EdgeLine& line, Point& point) const {

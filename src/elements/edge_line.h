@@ -42,6 +42,12 @@ class EdgeLine : public ShapeElement {
   void reverse() override;
   // Same two end points in either direction, each within the tolerance.
   bool hasEdge(const EdgeLine& edge) const override;
+  // hasEdge of the segment from `a` to `b`, for the sides of a surface,
+  // which need no EdgeLine of their own to be compared.
+  static bool joins(const Point& a, const Point& b, const EdgeLine& edge) {
+    return (a.coincides(edge.p1) && b.coincides(edge.p2)) ||
+           (b.coincides(edge.p1) && a.coincides(edge.p2));
+  }
   // Keeps the part beyond the line; never writes `other`.
   void clipByLine(const EdgeLine& line, std::unique_ptr<Element>& piece,
                   std::unique_ptr<Element>& other) override;

@@ -175,9 +175,8 @@ void Quad::reverse() { std::swap(p1, p3); }
 bool Quad::hasEdge(const EdgeLine& edge) const {
   // Every side has p1 or p3 as an end point.
   if (!edge.hasVertex(p1) && !edge.hasVertex(p3)) return false;
-  return EdgeLine(p1, p2, 0).hasEdge(edge) ||
-         EdgeLine(p2, p3, 0).hasEdge(edge) ||
-         EdgeLine(p3, p4, 0).hasEdge(edge) || EdgeLine(p4, p1, 0).hasEdge(edge);
+  return EdgeLine::joins(p1, p2, edge) || EdgeLine::joins(p2, p3, edge) ||
+         EdgeLine::joins(p3, p4, edge) || EdgeLine::joins(p4, p1, edge);
 }
 
 const Point* Quad::vertexOffEdge(const EdgeLine& edge) const {

@@ -64,12 +64,6 @@ double Point::manhattanDistance(const Point& p) const {
   return std::fabs(p.x - x) + std::fabs(p.y - y) + std::fabs(p.z - z);
 }
 
-bool Point::coincides(const Point& p) const {
-  return std::fabs(p.x - x) <= kCoincidenceTolerance &&
-         std::fabs(p.y - y) <= kCoincidenceTolerance &&
-         std::fabs(p.z - z) <= kCoincidenceTolerance;
-}
-
 double Point::planTurn(const Point& a, const Point& b) const {
   return (a.z - z) * (b.x - x) - (b.z - z) * (a.x - x);
 }

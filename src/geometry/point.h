@@ -2,6 +2,7 @@
 // plan-view (x-z plane) predicates the element classes rest on.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -48,7 +49,12 @@ class Point {
   double manhattanDistance(const Point& p) const;
   // True when every coordinate differs by at most kCoincidenceTolerance.
   // A point with a NaN or infinite coordinate coincides with nothing.
-  bool coincides(const Point& p) const;
+  // Neighbour searches ask this millions of times: it is inline.
+  bool coincides(const Point& p) const {
+    return std::fabs(p.x - x) <= kCoincidenceTolerance &&
+           std::fabs(p.y - y) <= kCoincidenceTolerance &&
+           std::fabs(p.z - z) <= kCoincidenceTolerance;
+  }
   // (a.z - z)(b.x - x) - (b.z - z)(a.x - x): twice the signed area of the
   // triangle (this, a, b) seen from above.
   double planTurn(const Point& a, const Point& b) const;

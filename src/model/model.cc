@@ -1,14 +1,7 @@
 // Model list operations.
 #include "model/model.h"
 
-#include "elements/deleted_element.h"
-
 namespace quillery {
-
-Element& Model::placeholder() {
-  static DeletedElement shared;
-  return shared;
-}
 
 void Model::swapXY() {
   for (auto& element : elements) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "elements/deleted_element.h"
 #include "elements/element.h"
 #include "model/file_access.h"
 
@@ -31,7 +32,7 @@ class Model : public Element {
   std::size_t size() const { return elements.size(); }
   Element& at(std::size_t index) const {
     Element* element = elements[index].get();
-    return element != nullptr ? *element : placeholder();
+    return element != nullptr ? *element : placeholder;
   }
   // Takes ownership of `element` and puts it at the end (a DeletedElement
   // as an empty entry).
@@ -70,7 +71,7 @@ class Model : public Element {
 
  private:
   // The DeletedElement that every empty entry shows.
-  static Element& placeholder();
+  static inline DeletedElement placeholder;
 };
 
 }  // namespace quillery

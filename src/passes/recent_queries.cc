@@ -19,7 +19,10 @@ bool sameBits(const Point& a, const Point& b) {
 }  // namespace
 
 void sortUnique(std::vector<std::uint32_t>& positions) {
-  if (!std::is_sorted(positions.begin(), positions.end())) {
+  // The index gives the entries of one cell newest first.
+  if (std::is_sorted(positions.rbegin(), positions.rend())) {
+    std::reverse(positions.begin(), positions.end());
+  } else if (!std::is_sorted(positions.begin(), positions.end())) {
     std::sort(positions.begin(), positions.end());
   }
   positions.erase(std::unique(positions.begin(), positions.end()),
@@ -43,20 +46,14 @@ const std::vector<std::uint32_t>& RecentQueries::near(const Point& point) {
   answer.point.setFrom(point);
   answer.searched = SpatialIndex::boxAround(point, answer.box);
   answer.positions.clear();
-  index.collectNear(point, layer, answer.positions);
+  if (answer.searched) index.collectNear(answer.box, layer, answer.positions);
   sortUnique(answer.positions);
   return answer.positions;
 }
 
 void RecentQueries::filed(std::uint32_t position,
-                          std::initializer_list<const Point*> points) {
-  SpatialIndex::CellNumbers cells[4];
-  std::size_t filedCells = 0;
-  for (const Point* point : points) {
-    if (filedCells < 4 && SpatialIndex::cellOf(*point, cells[filedCells])) {
-      ++filedCells;
-    }
-  }
+                          const SpatialIndex::CellNumbers* cells,
+                          std::size_t filedCells) {
   for (std::size_t k = 0; k < count; ++k) {
     if (!answers[k].searched) continue;
     for (std::size_t c = 0; c < filedCells; ++c) {

@@ -26,10 +26,10 @@ class RecentQueries {
   // The positions filed near `point`, in increasing order, without repeats.
   // Valid until the second call after this one.
   const std::vector<std::uint32_t>& near(const Point& point);
-  // Records that `position`, the highest so far, was just filed under each
-  // of `points`.
-  void filed(std::uint32_t position,
-             std::initializer_list<const Point*> points);
+  // Records that `position`, the highest so far, was just filed in each of
+  // the `count` cells at `cells`.
+  void filed(std::uint32_t position, const SpatialIndex::CellNumbers* cells,
+             std::size_t count);
 
  private:
   struct Answer {

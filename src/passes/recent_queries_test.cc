@@ -11,6 +11,15 @@ namespace {
 
 using Positions = std::vector<std::uint32_t>;
 
+// Files `point` under `position` in layer 0 and tells `recent`.
+void file(SpatialIndex& index, RecentQueries& recent, const Point& point,
+          std::uint32_t position) {
+  SpatialIndex::CellNumbers cell;
+  ASSERT_TRUE(SpatialIndex::cellOf(point, cell));
+  index.add(cell, position, 0);
+  recent.filed(position, &cell, 1);
+}
+
 TEST(RecentQueriesTest, AnswersStayExactBeyondWhatIsRemembered) {
   // Twelve points far apart, each filed under its own number; four more
   // than are remembered, so every slot is reused.
@@ -20,8 +29,7 @@ TEST(RecentQueriesTest, AnswersStayExactBeyondWhatIsRemembered) {
   points.reserve(12);
   for (std::uint32_t k = 0; k < 12; ++k) {
     points.emplace_back(k * 10.0, 0, 0);
-    index.add(points.back(), k, 0);
-    recent.filed(k, {&points.back()});
+    file(index, recent, points.back(), k);
   }
   for (std::uint32_t round = 0; round < 40; ++round) {
     std::uint32_t a = round % 12;
@@ -41,8 +49,7 @@ TEST(RecentQueriesTest, AnswersStayExactBeyondWhatIsRemembered) {
   EXPECT_EQ(fresh.near(points[8]), Positions{8});
   EXPECT_EQ(again, Positions{0});
   // A position filed later joins the remembered answer of its point.
-  index.add(points[5], 12, 0);
-  recent.filed(12, {&points[5]});
+  file(index, recent, points[5], 12);
   EXPECT_EQ(recent.near(points[5]), (Positions{5, 12}));
 }
 

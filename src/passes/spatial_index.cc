@@ -111,7 +111,11 @@ bool SpatialIndex::boxAround(const Point& point, CellBox& box) {
 
 void SpatialIndex::add(const Point& point, std::uint32_t position, int layer) {
   CellNumbers numbers;
-  if (!cellOf(point, numbers)) return;
+  if (cellOf(point, numbers)) add(numbers, position, layer);
+}
+
+void SpatialIndex::add(const CellNumbers& numbers, std::uint32_t position,
+                       int layer) {
   const std::int32_t x = numbers.x;
   const std::int32_t y = numbers.y;
   const std::int32_t z = numbers.z;
@@ -142,7 +146,11 @@ void SpatialIndex::prefetch(const Point& point) const {
 void SpatialIndex::collectNear(const Point& point, int layer,
                                std::vector<std::uint32_t>& positions) const {
   CellBox box;
-  if (!boxAround(point, box)) return;
+  if (boxAround(point, box)) collectNear(box, layer, positions);
+}
+
+void SpatialIndex::collectNear(const CellBox& box, int layer,
+                               std::vector<std::uint32_t>& positions) const {
   for (std::int32_t x = box.low.x; x <= box.high.x; ++x) {
     for (std::int32_t y = box.low.y; y <= box.high.y; ++y) {
       for (std::int32_t z = box.low.z; z <= box.high.z; ++z) {

@@ -50,6 +50,8 @@ class SpatialIndex {
 
   // Files `point` under `position` in `layer`.
   void add(const Point& point, std::uint32_t position, int layer);
+  // The same for a point whose cell numbers are known.
+  void add(const CellNumbers& cell, std::uint32_t position, int layer);
 
   // Starts loading the memory that a query or a filing at `point` will
   // read, so that the wait overlaps other work.
@@ -58,6 +60,9 @@ class SpatialIndex {
   // Appends to `positions` the position of every entry of `layer` filed
   // near `point`, newest first (possibly more than once).
   void collectNear(const Point& point, int layer,
+                   std::vector<std::uint32_t>& positions) const;
+  // The same for the box that boxAround gave for the point.
+  void collectNear(const CellBox& box, int layer,
                    std::vector<std::uint32_t>& positions) const;
 
  private:

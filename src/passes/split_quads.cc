@@ -100,30 +100,38 @@ void QuadSplitter::file(std::size_t position) {
   switch (element.typeCode()) {
     case kTriangleType: {
       const auto& triangle = static_cast<const Triangle&>(element);
-      for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
-        points.add(*p, index, kSurfaceLayer);
-      }
-      recentSurfaces.filed(index, {&triangle.p1, &triangle.p2, &triangle.p3});
+      file(index, {&triangle.p1, &triangle.p2, &triangle.p3}, kSurfaceLayer,
+           recentSurfaces);
       filePinched(triangle, index);
       break;
     }
     case kQuadType: {
       const auto& quad = static_cast<const Quad&>(element);
-      for (const Point* p : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
-        points.add(*p, index, kSurfaceLayer);
-      }
-      recentSurfaces.filed(index, {&quad.p1, &quad.p2, &quad.p3, &quad.p4});
+      file(index, {&quad.p1, &quad.p2, &quad.p3, &quad.p4}, kSurfaceLayer,
+           recentSurfaces);
       break;
     }
-    case kCondLineType: {
-      const Point& first = static_cast<const CondLine&>(element).p1;
-      points.add(first, index, kCondLineLayer);
-      recentCondLines.filed(index, {&first});
+    case kCondLineType:
+      file(index, {&static_cast<const CondLine&>(element).p1}, kCondLineLayer,
+           recentCondLines);
       break;
-    }
     default:
       break;
   }
+}
+
+void QuadSplitter::file(std::uint32_t position,
+                        std::initializer_list<const Point*> filedPoints,
+                        int layer, RecentQueries& recent) {
+  SpatialIndex::CellNumbers cells[4];
+  std::size_t count = 0;
+  for (const Point* p : filedPoints) {
+    if (SpatialIndex::cellOf(*p, cells[count])) {
+      points.add(cells[count], position, layer);
+      ++count;
+    }
+  }
+  recent.filed(position, cells, count);
 }
 
 void QuadSplitter::append(std::unique_ptr<Element> element) {

@@ -68,6 +68,11 @@ class QuadSplitter {
   void putFirstTriangle(std::size_t position,
                         std::unique_ptr<Element> triangle);
   void file(std::size_t position);
+  // Files the (at most four) `filedPoints` under `position` in `layer`, and
+  // tells `recent` of them.
+  void file(std::uint32_t position,
+            std::initializer_list<const Point*> filedPoints, int layer,
+            RecentQueries& recent);
 
   // Fills `candidates` with the positions, in list order, of every surface
   // that may have the side `edge`.
