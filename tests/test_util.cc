@@ -16,6 +16,7 @@
 #include <csignal>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -227,6 +228,45 @@ RunResult runChild(const fs::path& workDir,
 #endif  // _WIN32
 
 }  // namespace
+
+std::vector<std::vector<std::string>> tableRows(const std::string& file,
+                                                std::string_view kind) {
+  std::ifstream in(fs::path(QUILLERY_SOURCE_DIR) / "tests" / "data" / file);
+  EXPECT_TRUE(in) << file << " not found";
+  std::vector<std::vector<std::string>> rows;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::vector<std::string> fields;
+    for (std::size_t i = 0; i < line.size();) {
+      if (line[i] == ' ') {
+        ++i;
+      } else if (line[i] != '"') {
+        const std::size_t end = std::min(line.find(' ', i), line.size());
+        fields.push_back(line.substr(i, end - i));
+        i = end;
+      } else {
+        std::string field;
+        for (++i; i < line.size() && line[i] != '"'; ++i) {
+          if (line[i] == '\\' && ++i < line.size()) {
+            const std::size_t escape = std::string_view("trnvf").find(line[i]);
+            field.push_back(escape == std::string_view::npos
+                                ? line[i]
+                                : "\t\r\n\v\f"[escape]);
+          } else {
+            field.push_back(line[i]);
+          }
+        }
+        fields.push_back(field);
+        ++i;
+      }
+    }
+    if (!fields.empty() && fields[0] == kind) {
+      rows.emplace_back(fields.begin() + 1, fields.end());
+    }
+  }
+  EXPECT_FALSE(rows.empty()) << kind;
+  return rows;
+}
 
 std::vector<std::string> crlfLines(const std::string& bytes) {
   std::vector<std::string> lines;

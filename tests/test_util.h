@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillery::testing {
@@ -44,6 +45,13 @@ void linkOrCopyFolder(const std::filesystem::path& from,
 std::string readBytes(const std::filesystem::path& path);
 // Writes `bytes` to `path`, creating its parent folders.
 void writeBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// The rows of one kind in the table tests/data/`file`, as the fields after
+// the kind (the first field). Fields are separated by blanks; a field in
+// double quotes may hold blanks, and its C escapes \t \r \n \v \f are
+// decoded. Lines starting with # are comments.
+std::vector<std::vector<std::string>> tableRows(const std::string& file,
+                                                std::string_view kind);
 
 // What one run of the tool left behind.
 struct RunResult {

@@ -13,18 +13,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <vector>
 
+#include "test_util.h"
+
 namespace quillery {
 namespace {
 
 using namespace std::string_view_literals;
+using testing::tableRows;
 
 constexpr double kUntouched = 42.5;  // Bits 0x4045400000000000.
 constexpr int kUntouchedInt = 99;
@@ -46,53 +47,12 @@ void expectScan(const ScanRow& row) {
       << "'" << row.text << "' gave " << std::hexfloat << value;
 }
 
-// The rows of one kind in tests/data/number_text.txt, as the fields after
-// the kind; a quoted field is unquoted and its escapes are decoded.
-std::vector<std::vector<std::string>> tableRows(std::string_view kind) {
-  std::ifstream in(std::filesystem::path(QUILLERY_SOURCE_DIR) / "tests" /
-                   "data" / "number_text.txt");
-  EXPECT_TRUE(in) << "number_text.txt not found";
-  std::vector<std::vector<std::string>> rows;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> fields;
-    for (std::size_t i = 0; i < line.size();) {
-      if (line[i] == ' ') {
-        ++i;
-      } else if (line[i] != '"') {
-        const std::size_t end = std::min(line.find(' ', i), line.size());
-        fields.push_back(line.substr(i, end - i));
-        i = end;
-      } else {
-        std::string field;
-        for (++i; i < line.size() && line[i] != '"'; ++i) {
-          if (line[i] == '\\' && ++i < line.size()) {
-            const std::size_t escape = std::string_view("trnvf").find(line[i]);
-            field.push_back(escape == std::string_view::npos
-                                ? line[i]
-                                : "\t\r\n\v\f"[escape]);
-          } else {
-            field.push_back(line[i]);
-          }
-        }
-        fields.push_back(field);
-        ++i;
-      }
-    }
-    if (!fields.empty() && fields[0] == kind) {
-      rows.emplace_back(fields.begin() + 1, fields.end());
-    }
-  }
-  EXPECT_FALSE(rows.empty()) << kind;
-  return rows;
-}
-
 std::uint64_t hexBits(const std::string& text) {
   return std::strtoull(text.c_str(), nullptr, 16);
 }
 
 TEST(NumberTextTest, ScanDoubleReadsTokensAsTheGnuLibrary) {
-  for (const auto& row : tableRows("double")) {
+  for (const auto& row : tableRows("number_text.txt", "double")) {
     ASSERT_EQ(row.size(), 3u);
     const ScanResult result = row[1] == "value" ? kV : row[1] == "failed" ? kF : kE;
     expectScan({row[0], result, hexBits(row[2])});
@@ -144,7 +104,7 @@ TEST(NumberTextTest, ScanDoubleReadsOnlyTheTokenAtThePosition) {
 }
 
 TEST(NumberTextTest, ScanIntReadsTokensAsTheGnuLibrary) {
-  for (const auto& row : tableRows("int")) {
+  for (const auto& row : tableRows("number_text.txt", "int")) {
     ASSERT_EQ(row.size(), 3u);
     int value = kUntouchedInt;
     EXPECT_EQ(scanInt(row[0], 0, value), row[1] == "yes") << "'" << row[0] << "'";
@@ -156,7 +116,7 @@ TEST(NumberTextTest, ScanIntReadsTokensAsTheGnuLibrary) {
 TEST(NumberTextTest, AppendNumberWritesAsTheGnuLibrary) {
   std::string joined = "2";
   std::string expected = "2";
-  for (const auto& row : tableRows("format")) {
+  for (const auto& row : tableRows("number_text.txt", "format")) {
     ASSERT_EQ(row.size(), 2u);
     const double value = std::bit_cast<double>(hexBits(row[0]));
     EXPECT_EQ(formatNumber(value), row[1]) << std::hexfloat << value;

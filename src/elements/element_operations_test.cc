@@ -1,0 +1,162 @@
+// The operations of edge lines, triangles and quads on the rows of
+// tests/data/element_operations.txt: reading and writing, reordering,
+// splitting, sides and corners, fold angles, collapse, projection along y
+// and clipping by a line, each on the cases at its boundaries.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "elements/deleted_element.h"
+#include "elements/edge_line.h"
+#include "elements/quad.h"
+#include "elements/triangle.h"
+#include "model/line_reader.h"
+#include "test_util.h"
+
+namespace quillery {
+namespace {
+
+using Row = std::vector<std::string>;
+
+// The element the reader makes of `line`.
+std::unique_ptr<Element> read(const std::string& line) {
+  std::unique_ptr<Element> element = makeElement(lineType(line), line);
+  if (element == nullptr) ADD_FAILURE() << "no element for " << line;
+  return element;
+}
+
+Point pointOf(const std::string& text) {
+  Point point;
+  EXPECT_TRUE(point.readFrom(text, 0)) << text;
+  return point;
+}
+
+std::string textOf(const std::optional<Point>& point) {
+  return point ? point->toText() : "";
+}
+
+bool yes(const std::string& field) { return field == "yes"; }
+
+// Runs every row of `operation`, which `check` takes with its fields after
+// the operation's name; `fields` is how many each row has.
+template <typename Check>
+void forEachRow(const char* operation, std::size_t fields, Check&& check) {
+  for (const Row& row : testing::tableRows("element_operations.txt", operation)) {
+    SCOPED_TRACE(std::string(operation) + " \"" + row[0] + "\"");
+    ASSERT_EQ(row.size(), fields);
+    check(row);
+  }
+}
+
+TEST(ElementOperationsTest, ReadsWritesAndReorders) {
+  forEachRow("text", 2, [](const Row& row) {
+    EXPECT_EQ(read(row[0])->toText(), row[1]);
+  });
+  forEachRow("reverse", 2, [](const Row& row) {
+    std::unique_ptr<Element> element = read(row[0]);
+    element->reverse();
+    EXPECT_EQ(element->toText(), row[1]);
+  });
+  forEachRow("rotate", 3, [](const Row& row) {
+    std::unique_ptr<Element> element = read(row[0]);
+    for (int turn = std::stoi(row[1]); turn > 0; --turn) {
+      element->rotateVertices();
+    }
+    EXPECT_EQ(element->toText(), row[2]);
+  });
+}
+
+TEST(ElementOperationsTest, SplitsQuadsAlongTheFlatterDiagonal) {
+  forEachRow("split", 4, [](const Row& row) {
+    std::unique_ptr<Element> quad = read(row[0]);
+    std::unique_ptr<Element> first, second, diagonal;
+    static_cast<const Quad&>(*quad).splitInTwo(first, second, diagonal);
+    ASSERT_TRUE(first && second && diagonal);
+    EXPECT_EQ(first->toText(), row[1]);
+    EXPECT_EQ(second->toText(), row[2]);
+    EXPECT_EQ(diagonal->toText(), row[3]);
+    EXPECT_EQ(diagonal->typeCode(),
+              row[3].empty() ? kDeletedType : kCondLineType);
+    EXPECT_EQ(quad->toText(), row[0]);
+  });
+}
+
+TEST(ElementOperationsTest, FindsVerticesEdgesAndCorners) {
+  forEachRow("vertex", 3, [](const Row& row) {
+    EXPECT_EQ(read(row[0])->hasVertex(pointOf(row[1])), yes(row[2]));
+  });
+  forEachRow("edge", 3, [](const Row& row) {
+    EXPECT_EQ(read(row[0])->hasEdge(EdgeLine(row[1])), yes(row[2]));
+  });
+  forEachRow("positive", 3, [](const Row& row) {
+    EXPECT_EQ(read(row[0])->onPositiveSideOf(EdgeLine(row[1])), yes(row[2]));
+  });
+  forEachRow("off", 3, [](const Row& row) {
+    const Point* off = read(row[0])->vertexOffEdge(EdgeLine(row[1]));
+    EXPECT_EQ(off != nullptr ? off->toText() : "", row[2]);
+  });
+  forEachRow("opposite", 3, [](const Row& row) {
+    const EdgeLine edge(row[1]);
+    EXPECT_EQ(textOf(read(row[0])->oppositeVertex(edge.p1, edge.p2)), row[2]);
+  });
+  forEachRow("crossing", 3, [](const Row& row) {
+    Point crossing(7, 7, 7);
+    EXPECT_EQ(EdgeLine(row[0]).planIntersection(EdgeLine(row[1]), crossing),
+              !row[2].empty());
+    EXPECT_EQ(crossing.toText(), row[2].empty() ? "7 7 7" : row[2]);
+  });
+}
+
+TEST(ElementOperationsTest, MeasuresFoldAngles) {
+  forEachRow("bend", 3, [](const Row& row) {
+    const double angle = bendAngle(*read(row[0]), *read(row[1]));
+    if (row[2] == "0") {
+      EXPECT_EQ(angle, 0);
+    } else {
+      EXPECT_NEAR(angle, std::stod(row[2]), 1e-9);
+    }
+  });
+  forEachRow("angle", 6, [](const Row& row) {
+    std::unique_ptr<Element> element = read(row[0]);
+    std::unique_ptr<Element> other = read(row[1]);
+    element->winding = static_cast<std::int8_t>(std::stoi(row[2]));
+    other->winding = static_cast<std::int8_t>(std::stoi(row[3]));
+    EXPECT_NEAR(element->angleAcross(*other, EdgeLine(row[4])),
+                std::stod(row[5]), 1e-9);
+  });
+}
+
+TEST(ElementOperationsTest, CollapsesProjectsAndClips) {
+  forEachRow("degenerate", 3, [](const Row& row) {
+    std::unique_ptr<Element> replacement = std::make_unique<DeletedElement>();
+    const Element* kept = replacement.get();
+    EXPECT_EQ(read(row[0])->degenerate(replacement), yes(row[1]));
+    ASSERT_NE(replacement, nullptr);
+    EXPECT_EQ(replacement.get() != kept, yes(row[1]));
+    EXPECT_EQ(replacement->toText(), row[2]);
+  });
+  forEachRow("project", 4, [](const Row& row) {
+    Point point = pointOf(row[1]);
+    EXPECT_EQ(read(row[0])->projectPoint(point), yes(row[2]));
+    EXPECT_EQ(point.toText(), row[3]);
+  });
+  forEachRow("clip", 4, [](const Row& row) {
+    // Placeholders in both outputs tell "nothing written" apart.
+    std::unique_ptr<Element> piece = std::make_unique<DeletedElement>();
+    std::unique_ptr<Element> other = std::make_unique<DeletedElement>();
+    const Element* keptOther = other.get();
+    read(row[0])->clipByLine(EdgeLine(row[1]), piece, other);
+    ASSERT_TRUE(piece && other);
+    EXPECT_EQ(piece->toText(), row[2]);
+    EXPECT_EQ(other->toText(), row[3]);
+    if (row[3].empty()) {
+      EXPECT_EQ(other.get(), keptOther);
+    }
+  });
+}
+
+}  // namespace
+}  // namespace quillery
