@@ -248,10 +248,10 @@ std::vector<std::vector<std::string>> tableRows(const std::string& file,
         std::string field;
         for (++i; i < line.size() && line[i] != '"'; ++i) {
           if (line[i] == '\\' && ++i < line.size()) {
-            const std::size_t escape = std::string_view("trnvf").find(line[i]);
+            const std::size_t escape = std::string_view("trnvf0").find(line[i]);
             field.push_back(escape == std::string_view::npos
                                 ? line[i]
-                                : "\t\r\n\v\f"[escape]);
+                                : "\t\r\n\v\f\0"[escape]);
           } else {
             field.push_back(line[i]);
           }

@@ -48,7 +48,7 @@ void writeBytes(const std::filesystem::path& path, const std::string& bytes);
 
 // The rows of one kind in the table tests/data/`file`, as the fields after
 // the kind (the first field). Fields are separated by blanks; a field in
-// double quotes may hold blanks, and its C escapes \t \r \n \v \f are
+// double quotes may hold blanks, and its C escapes \t \r \n \v \f \0 are
 // decoded. Lines starting with # are comments.
 std::vector<std::vector<std::string>> tableRows(const std::string& file,
                                                 std::string_view kind);

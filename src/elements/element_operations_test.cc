@@ -1,7 +1,8 @@
-// The operations of edge lines, triangles and quads on the rows of
+// The operations of the element kinds on the rows of
 // tests/data/element_operations.txt: reading and writing, reordering,
-// splitting, sides and corners, fold angles, collapse, projection along y
-// and clipping by a line, each on the cases at its boundaries.
+// splitting, sides and corners, fold angles, collapse, projection along y,
+// clipping by a line, the edge walk and the coordinate operations, each on
+// the cases at its boundaries; and the defaults of the root.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,6 +14,8 @@
 #include "elements/edge_line.h"
 #include "elements/quad.h"
 #include "elements/triangle.h"
+#include "geometry/vector.h"
+#include "geometry/vertex_cluster_list.h"
 #include "model/line_reader.h"
 #include "test_util.h"
 
@@ -21,8 +24,9 @@ namespace {
 
 using Row = std::vector<std::string>;
 
-// The element the reader makes of `line`.
+// The element the reader makes of `line`; a placeholder for "".
 std::unique_ptr<Element> read(const std::string& line) {
+  if (line.empty()) return std::make_unique<DeletedElement>();
   std::unique_ptr<Element> element = makeElement(lineType(line), line);
   if (element == nullptr) ADD_FAILURE() << "no element for " << line;
   return element;
@@ -39,6 +43,17 @@ std::string textOf(const std::optional<Point>& point) {
 }
 
 bool yes(const std::string& field) { return field == "yes"; }
+
+// The edges of one walk, each followed by "; ".
+std::string walk(Element& element) {
+  std::string edges;
+  int count = 0;
+  for (std::unique_ptr<EdgeLine> edge = element.firstEdge();
+       edge != nullptr && ++count < 8; edge = element.nextEdge()) {
+    edges += edge->toText() + "; ";
+  }
+  return edges;
+}
 
 // Runs every row of `operation`, which `check` takes with its fields after
 // the operation's name; `fields` is how many each row has.
@@ -95,7 +110,8 @@ TEST(ElementOperationsTest, FindsVerticesEdgesAndCorners) {
     EXPECT_EQ(read(row[0])->onPositiveSideOf(EdgeLine(row[1])), yes(row[2]));
   });
   forEachRow("off", 3, [](const Row& row) {
-    const Point* off = read(row[0])->vertexOffEdge(EdgeLine(row[1]));
+    const std::unique_ptr<Element> element = read(row[0]);
+    const Point* off = element->vertexOffEdge(EdgeLine(row[1]));
     EXPECT_EQ(off != nullptr ? off->toText() : "", row[2]);
   });
   forEachRow("opposite", 3, [](const Row& row) {
@@ -156,6 +172,60 @@ TEST(ElementOperationsTest, CollapsesProjectsAndClips) {
       EXPECT_EQ(other.get(), keptOther);
     }
   });
+}
+
+TEST(ElementOperationsTest, KindsWalkTheirEdgesAndTakeColours) {
+  forEachRow("kind", 5, [](const Row& row) {
+    std::unique_ptr<Element> element = read(row[0]);
+    const int type = std::stoi(row[1]);
+    EXPECT_EQ(element->typeCode(), type);
+    EXPECT_EQ(element->isSurface(), yes(row[2]));
+    EXPECT_EQ(element->isLine(), yes(row[3]));
+    if (!element->isSurface()) {
+      EXPECT_EQ(element->nextEdge(), nullptr);
+    }
+    EXPECT_EQ(walk(*element), row[4]);
+    EXPECT_EQ(walk(*element), row[4]);
+    EXPECT_EQ(element->nextEdge(), nullptr);
+    const bool coloured = type >= 1 && type <= 5;
+    std::string recoloured = row[0];
+    if (coloured) recoloured[2] = '7';
+    element->setColor(7);
+    EXPECT_EQ(element->getColor(), coloured ? 7 : 0);
+    EXPECT_EQ(element->toText(), recoloured);
+  });
+}
+
+TEST(ElementOperationsTest, CoordinateOperationsReachEveryPoint) {
+  forEachRow("coordinates", 3, [](const Row& row) {
+    std::unique_ptr<Element> element = read(row[0]);
+    element->swapXY();
+    element->swapYZ();
+    element->flattenY();
+    EXPECT_EQ(element->toText(), row[1]);
+    std::unique_ptr<Element> shifted = read(row[0]);
+    shifted->translate(Vector(0.002, 0, 0));
+    VertexClusterList clusters;
+    read(row[0])->collectVertices(clusters);
+    shifted->collectVertices(clusters);
+    std::unique_ptr<Element> snapped = read(row[0]);
+    snapped->snapVertices(clusters);
+    EXPECT_EQ(snapped->toText(), row[2]);
+  });
+}
+
+TEST(ElementOperationsTest, PlaceholderKeepsTheDefaultsOfTheRoot) {
+  DeletedElement placeholder;
+  const EdgeLine line(Point(0, 0, 0), Point(10, 0, 0), 0);
+  std::unique_ptr<Element> piece = std::make_unique<DeletedElement>();
+  const Element* kept = piece.get();
+  EXPECT_FALSE(placeholder.degenerate(piece));
+  EXPECT_EQ(piece.get(), kept);
+  // The root's clipByLine answers "nothing" by clearing both outputs.
+  std::unique_ptr<Element> other = std::make_unique<DeletedElement>();
+  placeholder.clipByLine(line, piece, other);
+  EXPECT_EQ(piece, nullptr);
+  EXPECT_EQ(other, nullptr);
 }
 
 }  // namespace
