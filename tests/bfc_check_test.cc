@@ -165,62 +165,20 @@ TEST(BfcCheckTest, MultiPartModelKeepsEveryFaceAndColour) {
   }
 }
 
-// The checker itself: each row is a rewriting of one small part that a
-// viewer shows differently (or, for the rows expecting "", the same).
+// The checker itself: rewritings of one small part that a viewer shows
+// differently, or the same, and the start of the report on each.
 TEST(BfcCheckTest, TellsWhichSurfacesAnOutputBreaks) {
-  const std::string head = "0 BFC CERTIFY CCW\n";
-  const std::string quad = "4 16 0 0 0 0 0 10 10 0 10 10 0 0\n";
-  const std::string halves =
-      "3 16 0 0 0 0 0 10 10 0 10\n3 16 10 0 10 10 0 0 0 0 0\n";
-  const std::string triangle = "3 16 0 0 0 10 0 0 0 -10 0\n";
-  const std::string rect = "1 16 20 0 0 5 0 0 0 1 0 0 0 5 rect.dat\n";
-  const std::string rectQuads =
-      "4 16 20 0 5 15 0 5 15 0 -5 20 0 -5\n4 16 25 0 5 20 0 5 20 0 -5 25 0 "
-      "-5\n";
-  const std::string rectReversed =
-      "4 16 20 0 -5 15 0 -5 15 0 5 20 0 5\n4 16 25 0 -5 20 0 -5 20 0 5 25 0 "
-      "5\n";
-  const std::string mirroredInY = "1 16 20 0 0 5 0 0 0 -1 0 0 0 5 rect.dat\n";
-  const std::string kept =
-      "late CERTIFY switching: input 4 surfaces (4 culled)";
-  struct Case {
-    std::string output;
-    std::string report;  // its start; "" when read as the input
-  };
-  const Case cases[] = {
-      {head + halves + triangle + rectQuads, ""},
-      {head + quad + triangle + "1 16 20 0 0 -5 0 0 0 1 0 0 0 5 rect.dat\n",
-       ""},
-      {head + quad + triangle + "0 BFC INVERTNEXT\n" + mirroredInY, ""},
-      {head + quad + triangle + mirroredInY,
-       kept + ", output 4 surfaces (4 culled): 2 facing the other way"},
-      {head + "3 16 0 0 0 0 0 10 10 0 10\n3 16 0 0 0 10 0 0 10 0 10\n" +
-           triangle + rect,
-       kept + ", output 5 surfaces (5 culled): 1 facing the other way"},
-      {head + halves + triangle + "0 BFC CERTIFY CW\n" + rectReversed,
-       "late CERTIFY ignored: input 4 surfaces (4 culled), output 5 surfaces "
-       "(5 culled): 2 facing the other way"},
-      {head + quad + "0 BFC NOCLIP\n" + triangle + rect,
-       kept + ", output 4 surfaces (1 culled): 3 no longer culled"},
-      {quad + triangle + rect,
-       kept + ", output 4 surfaces (0 culled): 4 no longer culled"},
-      {head + quad + triangle + triangle + rect,
-       kept + ", output 5 surfaces (5 culled): 1 doubled"},
-      {head + halves + rect, kept + ", output 4 surfaces (4 culled): 1 lost"},
-      {head + "3 16 0 0 0 0 0 10 10 0 10\n3 16 10 0 10 10 0 0 0 0 0.01\n" +
-           triangle + rect,
-       kept + ", output 5 surfaces (5 culled): 1 lost, 1 on no input surface"},
-  };
   ScopedTempDir work;
-  writeBytes(work.path() / "in.dat", head + quad + triangle + rect);
-  std::vector<fs::path> library = {work.path(), kOwnDir / "p"};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.output);
-    writeBytes(work.path() / "out.dat", c.output);
-    std::string report = checkFacesKept(work.path() / "in.dat",
-                                        work.path() / "out.dat", library);
-    EXPECT_EQ(report.substr(0, c.report.size()), c.report);
-    EXPECT_EQ(report.empty(), c.report.empty()) << report;
+  const std::string part = tableRows("bfc_checker.txt", "input")[0][0];
+  writeBytes(work.path() / "in.dat", part);
+  const std::vector<fs::path> library = {work.path(), kOwnDir / "p"};
+  for (const auto& row : tableRows("bfc_checker.txt", "output")) {
+    SCOPED_TRACE(row[0]);
+    writeBytes(work.path() / "out.dat", row[0]);
+    const std::string report = checkFacesKept(work.path() / "in.dat",
+                                              work.path() / "out.dat", library);
+    EXPECT_EQ(report.substr(0, row[1].size()), row[1]);
+    EXPECT_EQ(report.empty(), row[1].empty()) << report;
   }
 }
 

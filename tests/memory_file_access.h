@@ -9,16 +9,15 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "model/file_access.h"
 
 namespace quillery {
 
-// Files are keyed by their normalised path; a directory exists wherever some
-// file path runs through it. The letter-case-blind lookup follows the same
-// rule as on disk: per component, the exact spelling wins, else the smallest
-// spelling (in byte order) equal ignoring ASCII case, and a choice is final.
+// Files are keyed by their normalised path. The letter-case-blind lookup
+// takes the exact spelling, else the smallest (in byte order) equal to the
+// whole path ignoring ASCII case; the disk's rule, component by component,
+// is tested on the disk itself.
 class MemoryFileAccess : public FileAccess {
  public:
   // Backslashes as slashes, leading "./" removed: the key and identity of a
@@ -41,12 +40,14 @@ class MemoryFileAccess : public FileAccess {
                 std::string& identity) override {
     std::string key = normalizePath(path);
     auto file = files.find(key);
-    if (file == files.end() && ignoreCase && matchIgnoringCase(key)) {
-      file = files.find(key);
+    if (file == files.end() && ignoreCase) {
+      file = std::find_if(files.begin(), files.end(), [&key](const auto& f) {
+        return equalsIgnoringCase(f.first, key);
+      });
     }
     if (file == files.end()) return false;
     contents = file->second;
-    identity = key;
+    identity = file->first;
     return true;
   }
 
@@ -91,67 +92,13 @@ class MemoryFileAccess : public FileAccess {
     bool committed = false;
   };
 
-  static std::vector<std::string> split(const std::string& path) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-      const std::size_t slash = path.find('/', start);
-      parts.push_back(path.substr(start, slash - start));
-      if (slash == std::string::npos) return parts;
-      start = slash + 1;
-    }
-  }
-
   static bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-      auto fold = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-      };
-      if (fold(a[k]) != fold(b[k])) return false;
-    }
-    return true;
-  }
-
-  // Replaces `key` by the spelling found component by component; false when
-  // some component matches no entry.
-  bool matchIgnoringCase(std::string& key) const {
-    const std::vector<std::string> wanted = split(key);
-    std::vector<std::string> chosen;
-    for (const std::string& component : wanted) {
-      if (component.empty() || component == "." || component == "..") {
-        chosen.push_back(component);
-        continue;
-      }
-      // The entries of the directory `chosen` names: the next component of
-      // every file path running through it.
-      bool exact = false;
-      std::string smallest;
-      for (const auto& entry : files) {
-        const std::vector<std::string> parts = split(entry.first);
-        if (parts.size() <= chosen.size() ||
-            !std::equal(chosen.begin(), chosen.end(), parts.begin())) {
-          continue;
-        }
-        const std::string& name = parts[chosen.size()];
-        if (name == component) {
-          exact = true;
-          break;
-        }
-        if (equalsIgnoringCase(name, component) &&
-            (smallest.empty() || name < smallest)) {
-          smallest = name;
-        }
-      }
-      if (!exact && smallest.empty()) return false;
-      chosen.push_back(exact ? component : smallest);
-    }
-    key.clear();
-    for (std::size_t k = 0; k < chosen.size(); ++k) {
-      if (k > 0) key += '/';
-      key += chosen[k];
-    }
-    return true;
+    auto fold = [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [&fold](char x, char y) { return fold(x) == fold(y); });
   }
 };
 

@@ -40,43 +40,29 @@ class RandomModel {
       std::string b = vertex(i + 1, j);
       std::string c = vertex(i + 1, j + 1);
       std::string d = vertex(i, j + 1);
-      int color = chance(0.7) ? 16 : 4;
-      switch (pick(0, 9)) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-          out << "4 " << color << " " << a << " " << b << " " << c << " " << d
-              << "\n";
-          break;
-        case 4:
-          out << "3 " << color << " " << a << " " << b << " " << c << "\n";
-          break;
-        case 5:
-          out << "5 24 " << a << " " << b << " " << c << " " << d << "\n";
-          break;
-        case 6:
-          out << "5 24 " << c << " " << a << " " << b << " " << d << "\n";
-          break;
-        case 7:
-          if (chance(0.5)) {
-            out << "2 24 " << a << " " << b << "\n";
-          } else {
-            out << "3 " << color << " " << a << " " << b << " "
-                << vertex(i, j) << "\n";
-          }
-          break;
-        case 8: {
-          // An upright wall on a lattice side: folds of exactly 90 degrees.
-          out << "4 " << color << " " << a << " " << b << " " << lift(b)
-              << " " << lift(a) << "\n";
-          break;
-        }
-        default:
-          out << "4 " << color << " " << d << " " << c << " " << b << " " << a
-              << "\n";
-          break;
+      const std::string lineColor = chance(0.7) ? "16 " : "4 ";
+      const int kind = pick(0, 9);
+      if (kind < 4) {
+        out << "4 " << lineColor << a << " " << b << " " << c << " " << d;
+      } else if (kind == 4) {
+        out << "3 " << lineColor << a << " " << b << " " << c;
+      } else if (kind == 5 || kind == 6) {
+        // A conditional line on a side, or on a diagonal.
+        out << "5 24 " << (kind == 5 ? a + " " + b + " " + c
+                                     : c + " " + a + " " + b) << " " << d;
+      } else if (kind == 7 && chance(0.5)) {
+        out << "2 24 " << a << " " << b;
+      } else if (kind == 7) {
+        // Two corners at one lattice point, jittered apart or not.
+        out << "3 " << lineColor << a << " " << b << " " << vertex(i, j);
+      } else if (kind == 8) {
+        // An upright wall on a lattice side: folds of exactly 90 degrees.
+        out << "4 " << lineColor << a << " " << b << " " << lift(b) << " "
+            << lift(a);
+      } else {
+        out << "4 " << lineColor << d << " " << c << " " << b << " " << a;
       }
+      out << "\n";
     }
     // Every corner of the grid is shared, so whichever cell makes an index
     // grow has neighbours to be found afterwards.

@@ -15,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A row of a cases.tsv: part, name, options, exit code.
 struct SampleCase {
   std::string part;
   std::string name;
@@ -28,16 +29,15 @@ std::vector<SampleCase> readCases(const fs::path& table) {
   std::string line;
   std::getline(in, line);  // column titles
   while (std::getline(in, line)) {
-    std::vector<std::string> fields;
-    std::stringstream split(line);
-    std::string field;
-    while (std::getline(split, field, '\t')) fields.push_back(field);
-    if (fields.size() < 4) continue;
-    SampleCase sample{fields[0], fields[1], {}, std::stoi(fields[3])};
-    std::stringstream options(fields[2]);
-    for (std::string option; options >> option;) {
-      sample.options.push_back(option);
-    }
+    SampleCase sample;
+    std::string options;
+    std::stringstream fields(line);
+    std::getline(fields, sample.part, '\t');
+    std::getline(fields, sample.name, '\t');
+    std::getline(fields, options, '\t');
+    if (!(fields >> sample.exitCode)) continue;
+    std::stringstream words(options);
+    for (std::string option; words >> option;) sample.options.push_back(option);
     cases.push_back(sample);
   }
   return cases;

@@ -268,15 +268,10 @@ std::vector<std::vector<std::string>> tableRows(const std::string& file,
   return rows;
 }
 
-std::vector<std::string> crlfLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::istringstream in(bytes);
-  for (std::string line; std::getline(in, line);) {
-    EXPECT_TRUE(line.ends_with('\r')) << "no CR LF after " << line;
-    if (line.ends_with('\r')) line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
+Point pointOf(const std::string& text) {
+  Point point;
+  EXPECT_TRUE(point.readFrom(text, 0)) << text;
+  return point;
 }
 
 #ifdef _WIN32

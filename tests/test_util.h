@@ -2,10 +2,14 @@
 // writing, and running the tool in-process or as the built binary.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "geometry/point.h"
 
 namespace quillery::testing {
 
@@ -13,11 +17,6 @@ namespace quillery::testing {
 inline constexpr char kBanner[] =
     "\nQuillery 1.0 - by Tobrin\n--------------------------\n";
 inline constexpr char kPrompt[] = "Press <Enter> to quit\n";
-
-// The lines of a written file, each of which must end with CR LF (a test
-// failure is recorded for every line that does not); the line ends are
-// removed.
-std::vector<std::string> crlfLines(const std::string& bytes);
 
 // A fresh folder under the system's temporary directory, removed with
 // everything in it when the object goes out of scope.
@@ -52,6 +51,21 @@ void writeBytes(const std::filesystem::path& path, const std::string& bytes);
 // decoded. Lines starting with # are comments.
 std::vector<std::vector<std::string>> tableRows(const std::string& file,
                                                 std::string_view kind);
+
+// Runs `check` on every row of one kind in tests/data/`file`, each of which
+// must have `fields` fields; a failure names the row.
+template <typename Check>
+void forEachRow(const std::string& file, std::string_view kind,
+                std::size_t fields, Check&& check) {
+  for (const std::vector<std::string>& row : tableRows(file, kind)) {
+    SCOPED_TRACE(std::string(kind) + " \"" + row[0] + "\"");
+    ASSERT_EQ(row.size(), fields);
+    check(row);
+  }
+}
+
+// The point whose three coordinates `text` starts with.
+Point pointOf(const std::string& text);
 
 // What one run of the tool left behind.
 struct RunResult {

@@ -23,6 +23,10 @@ namespace quillery {
 namespace {
 
 using Row = std::vector<std::string>;
+using testing::forEachRow;
+using testing::pointOf;
+
+constexpr char kTable[] = "element_operations.txt";
 
 // The element the reader makes of `line`; a placeholder for "".
 std::unique_ptr<Element> read(const std::string& line) {
@@ -30,12 +34,6 @@ std::unique_ptr<Element> read(const std::string& line) {
   std::unique_ptr<Element> element = makeElement(lineType(line), line);
   if (element == nullptr) ADD_FAILURE() << "no element for " << line;
   return element;
-}
-
-Point pointOf(const std::string& text) {
-  Point point;
-  EXPECT_TRUE(point.readFrom(text, 0)) << text;
-  return point;
 }
 
 std::string textOf(const std::optional<Point>& point) {
@@ -55,27 +53,16 @@ std::string walk(Element& element) {
   return edges;
 }
 
-// Runs every row of `operation`, which `check` takes with its fields after
-// the operation's name; `fields` is how many each row has.
-template <typename Check>
-void forEachRow(const char* operation, std::size_t fields, Check&& check) {
-  for (const Row& row : testing::tableRows("element_operations.txt", operation)) {
-    SCOPED_TRACE(std::string(operation) + " \"" + row[0] + "\"");
-    ASSERT_EQ(row.size(), fields);
-    check(row);
-  }
-}
-
 TEST(ElementOperationsTest, ReadsWritesAndReorders) {
-  forEachRow("text", 2, [](const Row& row) {
+  forEachRow(kTable, "text", 2, [](const Row& row) {
     EXPECT_EQ(read(row[0])->toText(), row[1]);
   });
-  forEachRow("reverse", 2, [](const Row& row) {
+  forEachRow(kTable, "reverse", 2, [](const Row& row) {
     std::unique_ptr<Element> element = read(row[0]);
     element->reverse();
     EXPECT_EQ(element->toText(), row[1]);
   });
-  forEachRow("rotate", 3, [](const Row& row) {
+  forEachRow(kTable, "rotate", 3, [](const Row& row) {
     std::unique_ptr<Element> element = read(row[0]);
     for (int turn = std::stoi(row[1]); turn > 0; --turn) {
       element->rotateVertices();
@@ -85,7 +72,7 @@ TEST(ElementOperationsTest, ReadsWritesAndReorders) {
 }
 
 TEST(ElementOperationsTest, SplitsQuadsAlongTheFlatterDiagonal) {
-  forEachRow("split", 4, [](const Row& row) {
+  forEachRow(kTable, "split", 4, [](const Row& row) {
     std::unique_ptr<Element> quad = read(row[0]);
     std::unique_ptr<Element> first, second, diagonal;
     static_cast<const Quad&>(*quad).splitInTwo(first, second, diagonal);
@@ -100,25 +87,25 @@ TEST(ElementOperationsTest, SplitsQuadsAlongTheFlatterDiagonal) {
 }
 
 TEST(ElementOperationsTest, FindsVerticesEdgesAndCorners) {
-  forEachRow("vertex", 3, [](const Row& row) {
+  forEachRow(kTable, "vertex", 3, [](const Row& row) {
     EXPECT_EQ(read(row[0])->hasVertex(pointOf(row[1])), yes(row[2]));
   });
-  forEachRow("edge", 3, [](const Row& row) {
+  forEachRow(kTable, "edge", 3, [](const Row& row) {
     EXPECT_EQ(read(row[0])->hasEdge(EdgeLine(row[1])), yes(row[2]));
   });
-  forEachRow("positive", 3, [](const Row& row) {
+  forEachRow(kTable, "positive", 3, [](const Row& row) {
     EXPECT_EQ(read(row[0])->onPositiveSideOf(EdgeLine(row[1])), yes(row[2]));
   });
-  forEachRow("off", 3, [](const Row& row) {
+  forEachRow(kTable, "off", 3, [](const Row& row) {
     const std::unique_ptr<Element> element = read(row[0]);
     const Point* off = element->vertexOffEdge(EdgeLine(row[1]));
     EXPECT_EQ(off != nullptr ? off->toText() : "", row[2]);
   });
-  forEachRow("opposite", 3, [](const Row& row) {
+  forEachRow(kTable, "opposite", 3, [](const Row& row) {
     const EdgeLine edge(row[1]);
     EXPECT_EQ(textOf(read(row[0])->oppositeVertex(edge.p1, edge.p2)), row[2]);
   });
-  forEachRow("crossing", 3, [](const Row& row) {
+  forEachRow(kTable, "crossing", 3, [](const Row& row) {
     Point crossing(7, 7, 7);
     EXPECT_EQ(EdgeLine(row[0]).planIntersection(EdgeLine(row[1]), crossing),
               !row[2].empty());
@@ -127,7 +114,7 @@ TEST(ElementOperationsTest, FindsVerticesEdgesAndCorners) {
 }
 
 TEST(ElementOperationsTest, MeasuresFoldAngles) {
-  forEachRow("bend", 3, [](const Row& row) {
+  forEachRow(kTable, "bend", 3, [](const Row& row) {
     const double angle = bendAngle(*read(row[0]), *read(row[1]));
     if (row[2] == "0") {
       EXPECT_EQ(angle, 0);
@@ -135,7 +122,7 @@ TEST(ElementOperationsTest, MeasuresFoldAngles) {
       EXPECT_NEAR(angle, std::stod(row[2]), 1e-9);
     }
   });
-  forEachRow("angle", 6, [](const Row& row) {
+  forEachRow(kTable, "angle", 6, [](const Row& row) {
     std::unique_ptr<Element> element = read(row[0]);
     std::unique_ptr<Element> other = read(row[1]);
     element->winding = static_cast<std::int8_t>(std::stoi(row[2]));
@@ -146,7 +133,7 @@ TEST(ElementOperationsTest, MeasuresFoldAngles) {
 }
 
 TEST(ElementOperationsTest, CollapsesProjectsAndClips) {
-  forEachRow("degenerate", 3, [](const Row& row) {
+  forEachRow(kTable, "degenerate", 3, [](const Row& row) {
     std::unique_ptr<Element> replacement = std::make_unique<DeletedElement>();
     const Element* kept = replacement.get();
     EXPECT_EQ(read(row[0])->degenerate(replacement), yes(row[1]));
@@ -154,12 +141,12 @@ TEST(ElementOperationsTest, CollapsesProjectsAndClips) {
     EXPECT_EQ(replacement.get() != kept, yes(row[1]));
     EXPECT_EQ(replacement->toText(), row[2]);
   });
-  forEachRow("project", 4, [](const Row& row) {
+  forEachRow(kTable, "project", 4, [](const Row& row) {
     Point point = pointOf(row[1]);
     EXPECT_EQ(read(row[0])->projectPoint(point), yes(row[2]));
     EXPECT_EQ(point.toText(), row[3]);
   });
-  forEachRow("clip", 4, [](const Row& row) {
+  forEachRow(kTable, "clip", 4, [](const Row& row) {
     // Placeholders in both outputs tell "nothing written" apart.
     std::unique_ptr<Element> piece = std::make_unique<DeletedElement>();
     std::unique_ptr<Element> other = std::make_unique<DeletedElement>();
@@ -175,7 +162,7 @@ TEST(ElementOperationsTest, CollapsesProjectsAndClips) {
 }
 
 TEST(ElementOperationsTest, KindsWalkTheirEdgesAndTakeColours) {
-  forEachRow("kind", 5, [](const Row& row) {
+  forEachRow(kTable, "kind", 5, [](const Row& row) {
     std::unique_ptr<Element> element = read(row[0]);
     const int type = std::stoi(row[1]);
     EXPECT_EQ(element->typeCode(), type);
@@ -197,7 +184,7 @@ TEST(ElementOperationsTest, KindsWalkTheirEdgesAndTakeColours) {
 }
 
 TEST(ElementOperationsTest, CoordinateOperationsReachEveryPoint) {
-  forEachRow("coordinates", 3, [](const Row& row) {
+  forEachRow(kTable, "coordinates", 3, [](const Row& row) {
     std::unique_ptr<Element> element = read(row[0]);
     element->swapXY();
     element->swapYZ();

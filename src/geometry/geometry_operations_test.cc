@@ -19,12 +19,10 @@ namespace quillery {
 namespace {
 
 using Row = std::vector<std::string>;
+using testing::forEachRow;
+using testing::pointOf;
 
-Point pointOf(const std::string& text) {
-  Point point;
-  EXPECT_TRUE(point.readFrom(text, 0)) << text;
-  return point;
-}
+constexpr char kTable[] = "geometry_operations.txt";
 
 Vector vectorOf(const std::string& text) { return Vector(pointOf(text)); }
 
@@ -39,32 +37,22 @@ Matrix matrixOf(const std::string& text) {
   return Matrix(rows[0], rows[1], rows[2]);
 }
 
-template <typename Check>
-void forEachRow(const char* operation, std::size_t fields, Check&& check) {
-  for (const Row& row :
-       testing::tableRows("geometry_operations.txt", operation)) {
-    SCOPED_TRACE(std::string(operation) + " \"" + row[0] + "\"");
-    ASSERT_EQ(row.size(), fields);
-    check(row);
-  }
-}
-
 TEST(GeometryOperationsTest, PointsReadCoincideAndTurn) {
-  forEachRow("read", 4, [](const Row& row) {
+  forEachRow(kTable, "read", 4, [](const Row& row) {
     Point point(7, 8, 9);
     const std::optional<std::size_t> end =
         point.readFrom(row[0], std::stoul(row[1]));
     EXPECT_EQ(point.toText(), row[2]);
     EXPECT_EQ(end ? std::to_string(*end) : "none", row[3]);
   });
-  forEachRow("coincides", 2, [](const Row& row) {
+  forEachRow(kTable, "coincides", 2, [](const Row& row) {
     const Point origin;
     const Point point = pointOf(row[0]);
     EXPECT_EQ(origin.coincides(point), row[1] == "yes");
     EXPECT_EQ(point.coincides(origin), row[1] == "yes");
     EXPECT_EQ(point.coincides(point), std::isfinite(point.x + point.y + point.z));
   });
-  forEachRow("plan", 5, [](const Row& row) {
+  forEachRow(kTable, "plan", 5, [](const Row& row) {
     const Point self = pointOf(row[0]), a = pointOf(row[1]), b = pointOf(row[2]);
     EXPECT_EQ(self.planTurn(a, b), std::stod(row[3]));
     EXPECT_EQ(self.planTurn(b, a), -std::stod(row[3]));
@@ -78,12 +66,12 @@ TEST(GeometryOperationsTest, PointsReadCoincideAndTurn) {
 }
 
 TEST(GeometryOperationsTest, VectorsNormalizeAndMultiply) {
-  forEachRow("normalize", 2, [](const Row& row) {
+  forEachRow(kTable, "normalize", 2, [](const Row& row) {
     Vector vector = vectorOf(row[0]);
     vector.normalize();
     EXPECT_EQ(vector.toText(), row[1]);
   });
-  forEachRow("cross", 4, [](const Row& row) {
+  forEachRow(kTable, "cross", 4, [](const Row& row) {
     const Vector u = vectorOf(row[0]), w = vectorOf(row[1]);
     const Vector product = u.cross(w);
     EXPECT_EQ(product.toText(), row[2]);
@@ -93,17 +81,17 @@ TEST(GeometryOperationsTest, VectorsNormalizeAndMultiply) {
 }
 
 TEST(GeometryOperationsTest, MatricesMultiplyAndFollowTheGeometry) {
-  forEachRow("determinant", 2, [](const Row& row) {
+  forEachRow(kTable, "determinant", 2, [](const Row& row) {
     EXPECT_EQ(matrixOf(row[0]).determinant(), std::stod(row[1]));
   });
-  forEachRow("times", 3, [](const Row& row) {
+  forEachRow(kTable, "times", 3, [](const Row& row) {
     const Matrix m = matrixOf(row[0]);
     const bool point = std::count(row[1].begin(), row[1].end(), ' ') == 2;
     EXPECT_EQ(point ? m.times(pointOf(row[1])).toText()
                     : m.times(matrixOf(row[1])).toText(),
               row[2]);
   });
-  forEachRow("rows", 4, [](const Row& row) {
+  forEachRow(kTable, "rows", 4, [](const Row& row) {
     Matrix m = matrixOf(row[0]);
     m.swapXY();
     EXPECT_EQ(m.toText(), row[1]);
@@ -112,7 +100,7 @@ TEST(GeometryOperationsTest, MatricesMultiplyAndFollowTheGeometry) {
     m.flattenY();
     EXPECT_EQ(m.toText(), row[3]);
   });
-  forEachRow("shear", 3, [](const Row& row) {
+  forEachRow(kTable, "shear", 3, [](const Row& row) {
     Matrix m = matrixOf(row[0]);
     m.shearToPlane(vectorOf(row[1]));
     EXPECT_EQ(m.toText(), row[2]);

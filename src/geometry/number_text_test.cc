@@ -16,7 +16,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "test_util.h"
@@ -24,7 +23,6 @@
 namespace quillery {
 namespace {
 
-using namespace std::string_view_literals;
 using testing::tableRows;
 
 constexpr double kUntouched = 42.5;  // Bits 0x4045400000000000.
@@ -70,27 +68,6 @@ TEST(NumberTextTest, ScanDoubleRoundsLongTokensAsTheGnuLibrary) {
       {"4." + std::string(800, '9') + "e-324", kV, 0x0000000000000001},
   };
   for (const ScanRow& row : rows) expectScan(row);
-}
-
-TEST(NumberTextTest, NulEndsANumberButIsNotWhiteSpace) {
-  const std::tuple<std::string_view, ScanResult, double, int> cases[] = {
-      {"1\0005"sv, kV, 1, 1},
-      {" -2.5\0e3"sv, kV, -2.5, -2},
-      {"0x1\0p4"sv, kV, 1, 0},
-      {"0x\0"sv, kF, kUntouched, 0},
-      {"inf\0"sv, kV, INFINITY, kUntouchedInt},
-      {"infi\0nity"sv, kF, kUntouched, kUntouchedInt},
-      {"\0005"sv, kF, kUntouched, kUntouchedInt},
-      {" \0"sv, kF, kUntouched, kUntouchedInt}};
-  for (const auto& [text, result, number, whole] : cases) {
-    SCOPED_TRACE(std::string(text));
-    double value = kUntouched;
-    EXPECT_EQ(scanDouble(text, 0, value), result);
-    EXPECT_EQ(value, number);
-    int integer = kUntouchedInt;
-    EXPECT_EQ(scanInt(text, 0, integer), whole != kUntouchedInt);
-    EXPECT_EQ(integer, whole);
-  }
 }
 
 TEST(NumberTextTest, ScanDoubleReadsOnlyTheTokenAtThePosition) {

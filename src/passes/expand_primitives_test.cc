@@ -14,7 +14,6 @@
 #include "memory_file_access.h"
 #include "model/model.h"
 #include "model/search_path_list.h"
-#include "test_util.h"
 
 namespace quillery {
 namespace {
@@ -37,26 +36,18 @@ class ExpandPrimitivesTest : public ::testing::Test {
     files.addFile(path, std::move(text));
   }
 
-  // Reads `input` as the file "part.dat", expands it in rect mode (or in
-  // key-colour mode with `keyColor` 0 or more) and returns the lines of the
-  // file that the writer makes after an expansion. What the pass printed is
-  // left in `console`, the model in `model`.
-  Lines expand(const Lines& input, int keyColor = -1) {
+  // Reads `input` as the file "part.dat" and expands it in rect mode.
+  void expand(const Lines& input) {
     addFile("part.dat", input);
     model = std::make_unique<Model>();
-    std::ostringstream ignored, passConsole;
+    std::ostringstream ignored;
     EXPECT_TRUE(model->readFile("part.dat", files, ignored));
-    expandPrimitives(*model, searchPaths, keyColor, files, passConsole);
-    console = passConsole.str();
-    EXPECT_EQ(model->writeFile("out.dat", true, files, ignored),
-              Model::WriteResult::kWritten);
-    return testing::crlfLines(files.outputs["out.dat"]);
+    expandPrimitives(*model, searchPaths, -1, files, ignored);
   }
 
   MemoryFileAccess files;
   SearchPathList searchPaths;
   std::unique_ptr<Model> model;
-  std::string console;
 };
 
 TEST_F(ExpandPrimitivesTest, CarriesCertificationStateToLaterSubfiles) {
