@@ -8,7 +8,10 @@
 # "100000 200000 250000 1000000"), DENSE_SIZE (lines of the dense model,
 # default 1000000; 0 leaves it out), REF_SIZES (sizes tried with the
 # reference, default 10000 then SIZES), REF_TIMEOUT (seconds, default 60),
-# JOBS (build jobs, default 2). Quick run: RUNS=1 SIZES="20000 50000".
+# JOBS (build jobs, default 2), PARTS_REFS (references of the model of real
+# parts flattened with -k 16, default 70000; 0 leaves it out), SAMPLE_DIR
+# (where its parts are read from, default ../shared/ldraw-sample).
+# Quick run: RUNS=1 SIZES="20000 50000" PARTS_REFS=5000.
 set -eu
 
 cd "$(dirname "$0")/.."
@@ -18,6 +21,8 @@ SIZES=${SIZES:-"100000 200000 250000 1000000"}
 REF_SIZES=${REF_SIZES:-"10000 $SIZES"}
 REF_TIMEOUT=${REF_TIMEOUT:-60}
 DENSE_SIZE=${DENSE_SIZE:-1000000}
+PARTS_REFS=${PARTS_REFS:-70000}
+SAMPLE_DIR=${SAMPLE_DIR:-../shared/ldraw-sample}
 JOBS=${JOBS:-2}
 
 sorted() { tr ' ' '\n' | grep . | sort -n -u | tr '\n' ' '; }
@@ -74,6 +79,28 @@ if [ "$DENSE_SIZE" -gt 0 ]; then
     "$(awk -v b="$(stat -c %s "$WORK/d$DENSE_SIZE/model.dat")" 'BEGIN{print b/1e6}')"
 fi
 
+# A model of real parts: PARTS_REFS references in colour 16 to the sample
+# parts in turn, on a grid. The parts and their primitives are linked in,
+# not copied, and flattened with -k 16 into some 160 lines a reference.
+if [ "$PARTS_REFS" -gt 0 ] && [ -d "$SAMPLE_DIR/parts" ]; then
+  mkdir -p "$WORK/k$PARTS_REFS"
+  ln -s "$(cd "$SAMPLE_DIR" && pwd)/parts" "$WORK/k$PARTS_REFS/parts"
+  ln -s "$(cd "$SAMPLE_DIR" && pwd)/p" "$WORK/k$PARTS_REFS/p"
+  ls "$SAMPLE_DIR/parts" | awk -v n="$PARTS_REFS" '
+    { part[count++] = $0 }
+    END {
+      print "0 Many parts\n0 Name: parts.dat\n0 BFC CERTIFY CCW"
+      for (k = 0; k < n; k++)
+        printf "1 16 %d 0 %d 1 0 0 0 1 0 0 0 1 parts/%s\n", (k % 300) * 40, int(k / 300) * 40, part[k % count]
+    }' >"$WORK/k$PARTS_REFS/model.dat"
+  printf "   %8d references to %d sample parts, %6.1f MB\n" "$PARTS_REFS" \
+    "$(ls "$SAMPLE_DIR/parts" | wc -l)" \
+    "$(awk -v b="$(stat -c %s "$WORK/k$PARTS_REFS/model.dat")" 'BEGIN{print b/1e6}')"
+elif [ "$PARTS_REFS" -gt 0 ]; then
+  echo "   no sample parts at $SAMPLE_DIR: the model of real parts is left out"
+  PARTS_REFS=0
+fi
+
 # --- measuring ----------------------------------------------------------------
 # Runs a command once; sets SECONDS_TAKEN (wall), PEAK_KB, STATUS and
 # CPU_TAKEN (user + system seconds, which other programs on a busy machine
@@ -97,6 +124,7 @@ max() { tr ' ' '\n' | grep . | sort -g | tail -1; }
 # Results by "<config>:<size>".
 declare -A MEDIAN MBPS
 WORST_BYTES=0
+PARTS_BYTES=0
 WORST_AT=
 DENSE_BYTES=0
 FAILED_RUNS=0
@@ -104,12 +132,13 @@ FAILED_RUNS=0
 # measure_config KEY SIZE: RUNS runs of the tool with the options of KEY
 # (default, rq or key) on model SIZE; the output of the last run stays in
 # $WORK/out-KEY-SIZE.dat.
-declare -A OPTIONS=([default]="" [rq]="-r -q" [key]="-k 16" [dense]="" [denserq]="-r -q")
+declare -A OPTIONS=([default]="" [rq]="-r -q" [key]="-k 16" [dense]="" [denserq]="-r -q" [parts]="-k 16")
 measure_config() {
   local name=$1 size=$2
   local dir="$WORK/m$size" out="$WORK/out-$name-$size.dat"
   # The dense model's configurations are named after it.
   [[ $name == dense* ]] && dir="$WORK/d$size"
+  [[ $name == parts ]] && dir="$WORK/k$size"
   local -a options
   read -r -a options <<<"${OPTIONS[$name]}"
   local times="" peaks="" cpus="" run
@@ -136,14 +165,22 @@ measure_config() {
   MEDIAN[$name:$size]=$med
   MBPS[$name:$size]=$mbps
   [ "$name" = dense ] && DENSE_BYTES=$per
+  if [ "$name" = parts ]; then
+    PARTS_BYTES=$per
+    PARTS_LINES=$written
+    PARTS_OUT_MBPS=$(awk -v b="$(stat -c %s "$out")" -v t="$med" 'BEGIN{printf "%.1f", b / 1e6 / t}')
+  fi
   # Small runs are dominated by the process's fixed memory; the target is
   # about large models.
-  if [[ $name != dense* ]] && [[ " $BIG_SIZES " == *" $size "* ]] && [ "$per" -gt "$WORST_BYTES" ]; then
+  if [[ $name != dense* && $name != parts ]] && [[ " $BIG_SIZES " == *" $size "* ]] && [ "$per" -gt "$WORST_BYTES" ]; then
     WORST_BYTES=$per
     WORST_AT="${OPTIONS[$name]:-default} at $size"
   fi
   [[ $name == dense* ]] && printf "   dense"
-  printf "   %-7s %7d lines  median %7.3f s (%s)  cpu %7.3f s  %6.1f MB/s  peak %6.1f MB  %7d lines written  %4d B/element\n" \
+  [[ $name == parts ]] && printf "   parts"
+  local unit=lines
+  [[ $name == parts ]] && unit=refs
+  printf "   %-7s %7d $unit  median %7.3f s (%s)  cpu %7.3f s  %6.1f MB/s  peak %6.1f MB  %7d lines written  %4d B/element\n" \
     "${OPTIONS[$name]:-default}" "$size" "$med" "$(echo "$times" | sed 's/^ //')" \
     "$(echo "$cpus" | median)" "$mbps" \
     "$(awk -v k="$peak" 'BEGIN{print k / 1024}')" "$written" "$per"
@@ -162,6 +199,7 @@ if [ "$DENSE_SIZE" -gt 0 ]; then
   measure_config dense "$DENSE_SIZE"
   measure_config denserq "$DENSE_SIZE"
 fi
+[ "$PARTS_REFS" -gt 0 ] && measure_config parts "$PARTS_REFS"
 
 # --- targets ----------------------------------------------------------------
 PASSED=0
@@ -210,6 +248,12 @@ if [ -n "${MEDIAN[dense:$DENSE_SIZE]:-}" ] && [ -n "${MEDIAN[denserq:$DENSE_SIZE
   verdict "$(less_equal "$ratio" 2.0)" "dense: default / -r -q at $DENSE_SIZE lines: $ratio (at most 2.0)"
   verdict "$(less_equal 120 "${MBPS[denserq:$DENSE_SIZE]}")" "dense: -r -q reads ${MBPS[denserq:$DENSE_SIZE]} MB/s (at least 120)"
   verdict "$(less_equal "$DENSE_BYTES" 150)" "dense: peak memory $DENSE_BYTES bytes per written line by default (at most 150)"
+fi
+# Flattening real parts: output written at 20 MB/s or more, at most 150
+# bytes of peak memory per output line.
+if [ -n "${MEDIAN[parts:$PARTS_REFS]:-}" ]; then
+  verdict "$(less_equal 20 "$PARTS_OUT_MBPS")" "parts: -k 16 writes $PARTS_OUT_MBPS MB/s of output ($PARTS_LINES lines; at least 20)"
+  verdict "$(less_equal "$PARTS_BYTES" 150)" "parts: peak memory $PARTS_BYTES bytes per output line with -k 16 (at most 150)"
 fi
 if [ -n "$WORST_AT" ]; then
   verdict "$(less_equal "$WORST_BYTES" 400)" "peak memory $WORST_BYTES bytes per written line, the most at $(echo $BIG_SIZES | sed 's/ / and /g') lines ($WORST_AT; at most 400)"
