@@ -53,9 +53,6 @@ std::vector<std::string> partsIn(const fs::path& folder) {
   return names;
 }
 
-const std::vector<std::vector<std::string>> kOptionSets = {
-    {}, {"-q"}, {"-c", "-u"}, {"-k", "16"}};
-
 TEST(BfcCheckTest, RecordedSampleOutputsKeepEveryFace) {
   if (!fs::exists(kSampleDir / "expected")) {
     GTEST_SKIP() << "sample parts not found at " << kSampleDir;
@@ -73,16 +70,16 @@ TEST(BfcCheckTest, RecordedSampleOutputsKeepEveryFace) {
   EXPECT_GE(checked, 24 * 5);
 }
 
-TEST(BfcCheckTest, EverySamplePartKeepsEveryFace) {
+// The recorded cases hold every other option set byte for byte, and their
+// outputs are checked above; flattening by key colour is not recorded.
+TEST(BfcCheckTest, EverySamplePartKeepsEveryFaceWhenFlattened) {
   if (!fs::exists(kSampleDir / "parts")) {
     GTEST_SKIP() << "sample parts not found at " << kSampleDir;
   }
   for (const std::string& part : partsIn(kSampleDir / "parts")) {
-    for (const std::vector<std::string>& options : kOptionSets) {
-      SCOPED_TRACE(part + " " + ::testing::PrintToString(options));
-      std::string report = runAndCheck(kSampleDir, part, options);
-      EXPECT_TRUE(report.empty()) << report;
-    }
+    SCOPED_TRACE(part);
+    std::string report = runAndCheck(kSampleDir, part, {"-k", "16"});
+    EXPECT_TRUE(report.empty()) << report;
   }
 }
 
