@@ -50,16 +50,14 @@ void appendLine(const Element& element, int type, std::string& out) {
 // written: an INVERTNEXT line that no reference follows (and that is not
 // the first BFC line) is removed, and from the first such line on every
 // triangle and quad is reversed, unless the first BFC line was itself an
-// INVERTNEXT.
-void removeOrphanInvertNext(Model& model) {
-  int firstCode = kMetaNone;
-  bool reversing = false;
-  for (std::size_t index = 0; index < model.size(); ++index) {
-    Element& element = model.at(index);
-    int type = element.typeCode();
+// INVERTNEXT. Takes the elements in list order.
+class InvertNextCleanup {
+ public:
+  // Cleans up the element at `index`; true when it was removed.
+  bool take(Model& model, std::size_t index, Element& element, int type) {
     if (type == kCommentType) {
       int code = static_cast<const CommentLine&>(element).metaCode();
-      if (code == kMetaNone) continue;
+      if (code == kMetaNone) return false;
       if (firstCode == kMetaNone) {
         firstCode = code;
       } else if (code == kMetaInvertNext) {
@@ -68,31 +66,40 @@ void removeOrphanInvertNext(Model& model) {
         if (!referenceFollows) {
           reversing = firstCode != kMetaInvertNext;
           model.remove(index);
+          return true;
         }
       }
     } else if (reversing && (type == kTriangleType || type == kQuadType)) {
       element.reverse();
     }
+    return false;
   }
-}
 
-// Whether a reader takes the written lines as a certified file: the
-// elements that `writes` accepts, in list order, hold a CERTIFY line before
-// their first drawing line and no NOCERTIFY line.
-template <typename Writes>
-bool writesCertified(const Model& model, Writes&& writes) {
-  BfcState bfc;
-  for (std::size_t index = 0; index < model.size(); ++index) {
-    const Element& element = model.at(index);
-    int type = element.typeCode();
-    if (!writes(element, type)) continue;
+ private:
+  int firstCode = kMetaNone;
+  bool reversing = false;
+};
+
+// Whether a reader takes the written lines as a certified file: they hold
+// a CERTIFY line before their first drawing line and no NOCERTIFY line.
+// Takes the written elements in list order.
+class CertifiedOutput {
+ public:
+  void take(const Element& element, int type) {
     // Past the first drawing line only a NOCERTIFY line can still matter.
-    if (type != kCommentType && bfc.pastHeader()) continue;
+    if (refused || (type != kCommentType && bfc.pastHeader())) return;
     bfc.take(element, type);
-    if (bfc.pastHeader() && !bfc.certified()) return false;
+    refused = bfc.pastHeader() && !bfc.certified();
   }
-  return bfc.certified();
-}
+  // False once the lines taken so far rule a certified file out.
+  bool possible() const { return !refused; }
+  // Final once every written element was taken.
+  bool certified() const { return !refused && bfc.certified(); }
+
+ private:
+  BfcState bfc;
+  bool refused = false;
+};
 
 // Keeps what a reader of the output sees in step with what each element
 // carries: before a surface whose winding either reading would take
@@ -143,7 +150,6 @@ void ModelWriter::writeLine(const Element& element) {
 }
 
 void ModelWriter::writeFile(Model& model) {
-  if (certificationAware) removeOrphanInvertNext(model);
   // Placeholders write nothing, and without expansion no inserted line is
   // written.
   auto writes = [this](const Element& element, int type) {
@@ -152,26 +158,39 @@ void ModelWriter::writeFile(Model& model) {
   // Only a certified file is culled by its readers; only then do the
   // elements' windings and culling need lines of their own. Where they go
   // depends on everything before, so they are found first, in order; they
-  // are few.
+  // are few. The clean-up, the certification and the switches take each
+  // element in one walk over the list (a list of millions is slow to
+  // visit); the switches are dropped when the file turns out uncertified.
   struct Switches {
     std::size_t index;
     std::string lines;
   };
   std::vector<Switches> switches;
-  if (writesCertified(model, writes)) {
-    BfcState reader;
-    std::string lines;
-    for (std::size_t index = 0; index < model.size(); ++index) {
-      const Element& element = model.at(index);
-      int type = element.typeCode();
-      if (!writes(element, type)) continue;
-      if (int added = appendBfcSwitches(element, type, reader, lines)) {
-        written += added;
-        switches.push_back(Switches{index, std::move(lines)});
-        lines.clear();
-      }
-      reader.take(element, type);
+  long long switchLines = 0;
+  InvertNextCleanup cleanup;
+  CertifiedOutput certification;
+  BfcState reader;
+  std::string lines;
+  for (std::size_t index = 0; index < model.size(); ++index) {
+    Element& element = model.at(index);
+    int type = element.typeCode();
+    if (certificationAware && cleanup.take(model, index, element, type)) {
+      continue;
     }
+    if (!writes(element, type)) continue;
+    certification.take(element, type);
+    if (!certification.possible()) continue;
+    if (int added = appendBfcSwitches(element, type, reader, lines)) {
+      switchLines += added;
+      switches.push_back(Switches{index, std::move(lines)});
+      lines.clear();
+    }
+    reader.take(element, type);
+  }
+  if (certification.certified()) {
+    written += switchLines;
+  } else {
+    switches.clear();
   }
 
   // The lines of the elements in [begin, end), with the switches before
