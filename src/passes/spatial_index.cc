@@ -74,11 +74,12 @@ void SpatialIndex::grow() {
   }
 }
 
-void SpatialIndex::reserve(std::size_t points) {
-  entries.reserve(points);
-  cells.reserve(points / 2);
+void SpatialIndex::reserve(std::size_t cellCount, std::size_t entryCount) {
+  entries.reserve(entryCount);
+  cells.reserve(cellCount);
+  // Slots stay at most half full.
   std::size_t size = slots.size();
-  while (size < points) size *= 2;
+  while (size < 2 * cellCount) size *= 2;
   if (size > slots.size()) {
     decltype(slots) larger(size);
     larger.swap(slots);

@@ -42,8 +42,9 @@ class SpatialIndex {
   static bool cellOf(const Point& point, CellNumbers& cell);
   static bool boxAround(const Point& point, CellBox& box);
 
-  // Prepares for about `points` calls of add().
-  void reserve(std::size_t points);
+  // Prepares for about `cellCount` distinct cells and `entryCount` calls
+  // of add(). Room for entries costs no memory until it is used.
+  void reserve(std::size_t cellCount, std::size_t entryCount);
 
   // True until a point has been filed in `layer`.
   bool empty(int layer) const { return filedCount[layer] == 0; }

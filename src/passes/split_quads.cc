@@ -43,7 +43,10 @@ void addCondLinesAlong(Model& model, Element& triangle) {
 QuadSplitter::QuadSplitter(Model& model) : model(model) {}
 
 void QuadSplitter::fileModel() {
-  points.reserve(model.size());
+  // Room for four points an element: a surface files at most its four
+  // corners, a conditional line one point, and the few lines that splits
+  // append rarely outgrow what the quads left.
+  points.reserve(model.size() / 2, 4 * model.size());
   std::size_t quads = 0;
   // Filing jumps around the index; asking a few elements ahead for their
   // cells hides most of the wait.
@@ -55,8 +58,9 @@ void QuadSplitter::fileModel() {
     if (model.at(position).typeCode() == kQuadType) ++quads;
     file(position);
   }
-  // Each split appends a triangle, a diagonal and a few conditional lines.
-  model.elements.reserve(model.size() + 4 * quads);
+  // Each split appends a triangle, a diagonal and up to four conditional
+  // lines.
+  model.elements.reserve(model.size() + 6 * quads);
   filing = true;
 }
 
