@@ -45,8 +45,10 @@ QuadSplitter::QuadSplitter(Model& model) : model(model) {}
 void QuadSplitter::fileModel() {
   // Room for four points an element: a surface files at most its four
   // corners, a conditional line one point, and the few lines that splits
-  // append rarely outgrow what the quads left.
-  points.reserve(model.size() / 2, 4 * model.size());
+  // append rarely outgrow what the quads left. Corners are shared, and
+  // edge lines and references file nothing: about a cell for every three
+  // elements (the table grows if there are more).
+  points.reserve(model.size() / 3, 4 * model.size());
   std::size_t quads = 0;
   // Filing jumps around the index; asking a few elements ahead for their
   // cells hides most of the wait.
