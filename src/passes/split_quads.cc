@@ -193,10 +193,7 @@ void QuadSplitter::appendSecondTriangle(std::size_t quadPosition,
   // triangle is looked at together with the first.
   model.append(std::move(triangle));
   auto position = static_cast<std::uint32_t>(model.size() - 1);
-  if (quadPosition >= secondTriangles.size()) {
-    secondTriangles.resize(quadPosition + 1, kNoSecondTriangle);
-  }
-  secondTriangles[quadPosition] = position;
+  secondTriangles.add(quadPosition, position);
   filePinched(static_cast<const Triangle&>(model.at(position)), position);
 }
 
@@ -226,10 +223,9 @@ void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge) {
                         nearSecond.end(), std::back_inserter(candidates));
   std::size_t shared = candidates.size();
   for (std::size_t k = 0; k < shared; ++k) {
-    std::uint32_t position = candidates[k];
-    if (position < secondTriangles.size() &&
-        secondTriangles[position] != kNoSecondTriangle) {
-      candidates.push_back(secondTriangles[position]);
+    std::uint32_t second;
+    if (secondTriangles.find(candidates[k], second)) {
+      candidates.push_back(second);
     }
   }
   if (!pinchedTriangles.empty(0)) {

@@ -11,6 +11,7 @@
 #include "elements/triangle.h"
 #include "model/model.h"
 #include "passes/recent_queries.h"
+#include "passes/second_triangles.h"
 #include "passes/spatial_index.h"
 
 namespace quillery {
@@ -90,10 +91,7 @@ class QuadSplitter {
   SpatialIndex pinchedTriangles;
   RecentQueries recentSurfaces{points, kSurfaceLayer};
   RecentQueries recentCondLines{points, kCondLineLayer};
-  // The position of the second triangle of each split quad, by the quad's
-  // position (the first triangle took the quad's place).
-  static constexpr std::uint32_t kNoSecondTriangle = 0xffffffffu;
-  std::vector<std::uint32_t> secondTriangles;
+  SecondTriangles secondTriangles;
   std::vector<std::uint32_t> candidates;
 };
 
