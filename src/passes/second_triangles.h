@@ -2,7 +2,6 @@
 // quad's position (the first triangle took the quad's place).
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -18,25 +17,9 @@ class SecondTriangles {
  public:
   // Records `second` for the quad at `quadPosition`, which must lie past
   // every quad recorded before.
-  void add(std::size_t quadPosition, std::uint32_t second) {
-    const std::size_t word = quadPosition / 64;
-    while (bits.size() <= word) {
-      bits.push_back(0);
-      before.push_back(static_cast<std::uint32_t>(seconds.size()));
-    }
-    bits[word] |= std::uint64_t{1} << (quadPosition % 64);
-    seconds.push_back(second);
-  }
-
+  void add(std::size_t quadPosition, std::uint32_t second);
   // The second triangle of the quad split at `position`, if one was.
-  bool find(std::size_t position, std::uint32_t& second) const {
-    const std::size_t word = position / 64;
-    if (word >= bits.size()) return false;
-    const std::uint64_t bit = std::uint64_t{1} << (position % 64);
-    if ((bits[word] & bit) == 0) return false;
-    second = seconds[before[word] + std::popcount(bits[word] & (bit - 1))];
-    return true;
-  }
+  bool find(std::size_t position, std::uint32_t& second) const;
 
  private:
   std::vector<std::uint64_t> bits;
