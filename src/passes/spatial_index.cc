@@ -77,9 +77,10 @@ void SpatialIndex::grow() {
 void SpatialIndex::reserve(std::size_t cellCount, std::size_t entryCount) {
   entries.reserve(entryCount);
   cells.reserve(cellCount);
-  // Slots stay at most half full.
+  // Slots stay at most three quarters full: the tags keep a probe past a
+  // slot of another cell from reading that cell.
   std::size_t size = slots.size();
-  while (size < 2 * cellCount) size *= 2;
+  while (3 * size < 4 * cellCount) size *= 2;
   if (size > slots.size()) {
     decltype(slots) larger(size);
     larger.swap(slots);
@@ -123,7 +124,7 @@ void SpatialIndex::add(const CellNumbers& numbers, std::uint32_t position,
   std::uint64_t hash = hashOf(x, y, z);
   std::size_t slot = slotOf(x, y, z, hash);
   if (slots[slot] == 0) {
-    if (2 * (cells.size() + 1) > slots.size()) {
+    if (4 * (cells.size() + 1) > 3 * slots.size()) {
       grow();
       slot = slotOf(x, y, z, hash);
     }
@@ -131,9 +132,35 @@ void SpatialIndex::add(const CellNumbers& numbers, std::uint32_t position,
     slots[slot] = (hash & ~kIndexMask) | cells.size();
   }
   Cell& cell = cells[(slots[slot] & kIndexMask) - 1];
-  entries.push_back(Entry{position, cell.head[layer]});
-  cell.head[layer] = static_cast<std::uint32_t>(entries.size() - 1);
+  std::uint32_t entry = freeEntries;
+  if (entry != kNone) {
+    freeEntries = entries[entry].next;
+    entries[entry] = Entry{position, cell.head[layer]};
+  } else {
+    entries.push_back(Entry{position, cell.head[layer]});
+    entry = static_cast<std::uint32_t>(entries.size() - 1);
+  }
+  cell.head[layer] = entry;
   ++filedCount[layer];
+}
+
+void SpatialIndex::remove(const Point& point, std::uint32_t position,
+                          int layer) {
+  CellNumbers numbers;
+  if (!cellOf(point, numbers)) return;
+  std::uint64_t slot = slots[slotOf(numbers.x, numbers.y, numbers.z,
+                                    hashOf(numbers.x, numbers.y, numbers.z))];
+  if (slot == 0) return;
+  // Unlink the entry from its cell's list, which stays newest first.
+  std::uint32_t* link = &cells[(slot & kIndexMask) - 1].head[layer];
+  while (*link != kNone && entries[*link].position != position) {
+    link = &entries[*link].next;
+  }
+  if (*link == kNone) return;
+  std::uint32_t entry = *link;
+  *link = entries[entry].next;
+  entries[entry].next = freeEntries;
+  freeEntries = entry;
 }
 
 void SpatialIndex::prefetch(const Point& point) const {

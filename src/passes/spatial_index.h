@@ -17,8 +17,9 @@ namespace quillery {
 // so every filed point that coincides with the query point is visited
 // (together with some that do not: callers apply the exact test). A point
 // with a NaN or infinite coordinate coincides with nothing and is neither
-// filed nor searched. Entries are never removed: callers look at what is at
-// a visited position now.
+// filed nor searched. Callers look at what is at a visited position now, so
+// an entry may outlive what was filed; removing it only frees its memory
+// for the next filing.
 class SpatialIndex {
  public:
   static constexpr int kLayers = 2;
@@ -53,6 +54,10 @@ class SpatialIndex {
   void add(const Point& point, std::uint32_t position, int layer);
   // The same for a point whose cell numbers are known.
   void add(const CellNumbers& cell, std::uint32_t position, int layer);
+
+  // Removes the entry that filed `point` under `position` in `layer`, if
+  // there is one; the next filing reuses its memory.
+  void remove(const Point& point, std::uint32_t position, int layer);
 
   // Starts loading the memory that a query or a filing at `point` will
   // read, so that the wait overlaps other work.
@@ -90,6 +95,8 @@ class SpatialIndex {
       std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>>(1024);
   std::vector<Cell, HugePageAllocator<Cell>> cells;
   std::vector<Entry, HugePageAllocator<Entry>> entries;
+  // Removed entries, linked through `next`.
+  std::uint32_t freeEntries = kNone;
   std::size_t filedCount[kLayers] = {};
 };
 

@@ -204,7 +204,11 @@ void QuadSplitter::removeCondLinesOn(const Quad& quad) {
       const Element& element = model.at(position);
       if (element.typeCode() != kCondLineType) continue;
       const auto& line = static_cast<const CondLine&>(element);
-      if (quad.hasEdge(EdgeLine(line.p1, line.p2, 0))) model.remove(position);
+      if (quad.hasEdge(EdgeLine(line.p1, line.p2, 0))) {
+        // Its entry's memory serves the lines that the split appends.
+        points.remove(line.p1, position, kCondLineLayer);
+        model.remove(position);
+      }
     }
   }
 }
