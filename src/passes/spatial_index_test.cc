@@ -1,5 +1,6 @@
-// Tests of removing index entries: the removed one leaves its cell's list,
-// the others keep their order, and its memory serves the next filing.
+// Tests of the index's own bookkeeping: growing the cell table, and
+// removing entries (the removed one leaves its cell's list, the others keep
+// their order, and its memory serves the next filing).
 #include "passes/spatial_index.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,17 @@ TEST(SpatialIndexTest, RemovedEntriesLeaveTheirCellInEitherLayer) {
   for (std::uint32_t position : {10u, 11u, 12u}) index.add(here, position, 1);
   EXPECT_EQ(near(index, here, 1), (Positions{12, 11, 10, 2}));
   EXPECT_EQ(near(index, elsewhere, 1), Positions{7});
+}
+
+TEST(SpatialIndexTest, EveryPointIsFoundAfterTheTableGrows) {
+  // Far more cells than the first table holds: it grows five times, and
+  // each growth happens while a new cell is being filed.
+  SpatialIndex index;
+  constexpr std::uint32_t kPoints = 20000;
+  for (std::uint32_t k = 0; k < kPoints; ++k) index.add(Point(k, 0, 0), k, 0);
+  for (std::uint32_t k = 0; k < kPoints; ++k) {
+    ASSERT_EQ(near(index, Point(k, 0, 0), 0), Positions{k}) << k;
+  }
 }
 
 }  // namespace
