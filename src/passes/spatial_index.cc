@@ -63,8 +63,8 @@ std::size_t SpatialIndex::slotOf(std::int32_t x, std::int32_t y, std::int32_t z,
   }
 }
 
-void SpatialIndex::grow() {
-  decltype(slots) old(slots.size() * 2);
+void SpatialIndex::rehash(std::size_t size) {
+  decltype(slots) old(size);
   old.swap(slots);
   for (std::uint64_t entry : old) {
     if (entry == 0) continue;
@@ -81,16 +81,7 @@ void SpatialIndex::reserve(std::size_t cellCount, std::size_t entryCount) {
   // slot of another cell from reading that cell.
   std::size_t size = slots.size();
   while (3 * size < 4 * cellCount) size *= 2;
-  if (size > slots.size()) {
-    decltype(slots) larger(size);
-    larger.swap(slots);
-    for (std::uint64_t entry : larger) {
-      if (entry == 0) continue;
-      const Cell& cell = cells[(entry & kIndexMask) - 1];
-      slots[slotOf(cell.x, cell.y, cell.z, hashOf(cell.x, cell.y, cell.z))] =
-          entry;
-    }
-  }
+  if (size > slots.size()) rehash(size);
 }
 
 bool SpatialIndex::cellOf(const Point& point, CellNumbers& cell) {
@@ -125,7 +116,7 @@ void SpatialIndex::add(const CellNumbers& numbers, std::uint32_t position,
   std::size_t slot = slotOf(x, y, z, hash);
   if (slots[slot] == 0) {
     if (4 * (cells.size() + 1) > 3 * slots.size()) {
-      grow();
+      rehash(slots.size() * 2);
       slot = slotOf(x, y, z, hash);
     }
     cells.push_back(Cell{x, y, z, {kNone, kNone}});

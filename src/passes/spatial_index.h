@@ -87,7 +87,8 @@ class SpatialIndex {
   // The slot that holds, or would hold, the cell with these numbers.
   std::size_t slotOf(std::int32_t x, std::int32_t y, std::int32_t z,
                      std::uint64_t hash) const;
-  void grow();
+  // Moves every cell into a table of `size` slots.
+  void rehash(std::size_t size);
 
   // Open addressing over `cells`: 0 for an empty slot, otherwise the high
   // half of the cell's hash and the cell's index + 1.
