@@ -40,7 +40,7 @@ class RandomModel {
       std::string b = vertex(i + 1, j);
       std::string c = vertex(i + 1, j + 1);
       std::string d = vertex(i, j + 1);
-      const std::string lineColor = chance(0.7) ? "16 " : "4 ";
+      const std::string lineColor = chance(0.7) ? "16 " : "0 ";
       const int kind = pick(0, 9);
       if (kind < 4) {
         out << "4 " << lineColor << a << " " << b << " " << c << " " << d;
@@ -159,7 +159,7 @@ TEST(PassEquivalenceTest, IndexedSplittingMatchesFullScans) {
     std::string text = generator.text(10 + static_cast<int>(seed % 60),
                                       seed % 100 == 50 ? 24 : 0,
                                       seed % 100 == 0 ? 400 : 0);
-    for (int keyColor : {-1, 4}) {
+    for (int keyColor : {-1, 0}) {
       for (bool manage : {true, false}) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " key " +
                      std::to_string(keyColor) + (manage ? "" : " -c"));

@@ -153,6 +153,7 @@ void QuadSplitter::putFirstTriangle(std::size_t position,
 }
 
 void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
+  splitColor = keyColor;
   // Without conditional lines to keep, no neighbour is ever looked for.
   if (manageCondLines) fileModel();
   // Entries appended on the way are visited too; they are never quads.
@@ -160,6 +161,7 @@ void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
     Element& element = model.at(index);
     if (element.typeCode() != kQuadType) continue;
     if (keyColor >= 0 && element.getColor() != keyColor) continue;
+    splitting = index;
     const Quad& quad = static_cast<const Quad&>(element);
     if (manageCondLines && index + 1 < model.size()) {
       // The next quad's corners are looked up next: start loading them.
@@ -175,7 +177,8 @@ void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
       model.remove(index);
       addCondLinesAlong(*first);
       addCondLinesAlong(*second);
-      append(std::move(diagonal));
+      // A flat split's diagonal is a placeholder, which is never written.
+      if (diagonal->typeCode() != kDeletedType) append(std::move(diagonal));
     }
     putFirstTriangle(index, std::move(first));
     if (manageCondLines) {
@@ -239,6 +242,16 @@ void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge) {
   if (candidates.size() > shared) sortUnique(candidates);
 }
 
+bool QuadSplitter::splitLater(std::size_t position,
+                              const Element& surface) const {
+  // A line along a side of a quad that this pass has yet to split would be
+  // removed again by that split, which finds it on the quad's side (the
+  // side test is the same one that picked the quad here). Its place would
+  // be a placeholder that is never written, so the line is not made at all.
+  return position > splitting && surface.typeCode() == kQuadType &&
+         (splitColor < 0 || surface.getColor() == splitColor);
+}
+
 void QuadSplitter::addCondLinesAlong(Element& triangle) {
   if (!triangle.isSurface()) return;
   for (std::unique_ptr<EdgeLine> edge = triangle.firstEdge(); edge;
@@ -251,9 +264,11 @@ void QuadSplitter::addCondLinesAlong(Element& triangle) {
       // Written so that a NaN angle also ends the search without a line.
       if (!(angle >= kMinFoldAngle)) break;
       if (angle >= kMaxFoldAngle) continue;
-      append(std::make_unique<CondLine>(
-          edge->p1, edge->p2, *triangle.vertexOffEdge(*edge),
-          *surface.vertexOffEdge(*edge), kEdgeColor));
+      if (!splitLater(position, surface)) {
+        append(std::make_unique<CondLine>(
+            edge->p1, edge->p2, *triangle.vertexOffEdge(*edge),
+            *surface.vertexOffEdge(*edge), kEdgeColor));
+      }
       break;
     }
   }

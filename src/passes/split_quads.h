@@ -75,12 +75,20 @@ class QuadSplitter {
             std::initializer_list<const Point*> filedPoints, int layer,
             RecentQueries& recent);
 
+  // True when `surface`, at `position`, is a quad that the running pass
+  // will split after the current one.
+  bool splitLater(std::size_t position, const Element& surface) const;
+
   // Fills `candidates` with the positions, in list order, of every surface
   // that may have the side `edge`.
   void collectSurfacesAlong(const EdgeLine& edge);
 
   Model& model;
   bool filing = false;
+  // The position of the quad being split while splitQuads runs (past every
+  // position otherwise), and the colour the pass splits (-1 for every quad).
+  std::size_t splitting = SIZE_MAX;
+  int splitColor = -1;
   // Surfaces by each vertex, and conditional lines by their first end
   // point, in the two layers of one index.
   static constexpr int kSurfaceLayer = 0;
