@@ -44,25 +44,10 @@ const std::vector<std::uint32_t>& RecentQueries::near(const Point& point) {
   nextToForget = (nextToForget + 1) % kRemembered;
   if (count < kRemembered) ++count;
   answer.point.setFrom(point);
-  answer.searched = SpatialIndex::boxAround(point, answer.box);
   answer.positions.clear();
-  if (answer.searched) index.collectNear(answer.box, layer, answer.positions);
+  index.collectNear(point, answer.positions);
   sortUnique(answer.positions);
   return answer.positions;
-}
-
-void RecentQueries::filed(std::uint32_t position,
-                          const SpatialIndex::CellNumbers* cells,
-                          std::size_t filedCells) {
-  for (std::size_t k = 0; k < count; ++k) {
-    if (!answers[k].searched) continue;
-    for (std::size_t c = 0; c < filedCells; ++c) {
-      if (answers[k].box.holds(cells[c])) {
-        answers[k].positions.push_back(position);
-        break;
-      }
-    }
-  }
 }
 
 }  // namespace quillery

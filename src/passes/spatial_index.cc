@@ -102,13 +102,12 @@ bool SpatialIndex::boxAround(const Point& point, CellBox& box) {
   return true;
 }
 
-void SpatialIndex::add(const Point& point, std::uint32_t position, int layer) {
+void SpatialIndex::add(const Point& point, std::uint32_t position) {
   CellNumbers numbers;
-  if (cellOf(point, numbers)) add(numbers, position, layer);
+  if (cellOf(point, numbers)) add(numbers, position);
 }
 
-void SpatialIndex::add(const CellNumbers& numbers, std::uint32_t position,
-                       int layer) {
+void SpatialIndex::add(const CellNumbers& numbers, std::uint32_t position) {
   const std::int32_t x = numbers.x;
   const std::int32_t y = numbers.y;
   const std::int32_t z = numbers.z;
@@ -119,39 +118,12 @@ void SpatialIndex::add(const CellNumbers& numbers, std::uint32_t position,
       rehash(slots.size() * 2);
       slot = slotOf(x, y, z, hash);
     }
-    cells.push_back(Cell{x, y, z, {kNone, kNone}});
+    cells.push_back(Cell{x, y, z, kNone});
     slots[slot] = (hash & ~kIndexMask) | cells.size();
   }
   Cell& cell = cells[(slots[slot] & kIndexMask) - 1];
-  std::uint32_t entry = freeEntries;
-  if (entry != kNone) {
-    freeEntries = entries[entry].next;
-    entries[entry] = Entry{position, cell.head[layer]};
-  } else {
-    entries.push_back(Entry{position, cell.head[layer]});
-    entry = static_cast<std::uint32_t>(entries.size() - 1);
-  }
-  cell.head[layer] = entry;
-  ++filedCount[layer];
-}
-
-void SpatialIndex::remove(const Point& point, std::uint32_t position,
-                          int layer) {
-  CellNumbers numbers;
-  if (!cellOf(point, numbers)) return;
-  std::uint64_t slot = slots[slotOf(numbers.x, numbers.y, numbers.z,
-                                    hashOf(numbers.x, numbers.y, numbers.z))];
-  if (slot == 0) return;
-  // Unlink the entry from its cell's list, which stays newest first.
-  std::uint32_t* link = &cells[(slot & kIndexMask) - 1].head[layer];
-  while (*link != kNone && entries[*link].position != position) {
-    link = &entries[*link].next;
-  }
-  if (*link == kNone) return;
-  std::uint32_t entry = *link;
-  *link = entries[entry].next;
-  entries[entry].next = freeEntries;
-  freeEntries = entry;
+  entries.push_back(Entry{position, cell.head});
+  cell.head = static_cast<std::uint32_t>(entries.size() - 1);
 }
 
 void SpatialIndex::prefetch(const Point& point) const {
@@ -162,20 +134,20 @@ void SpatialIndex::prefetch(const Point& point) const {
       &slots[static_cast<std::size_t>(hash) & (slots.size() - 1)]);
 }
 
-void SpatialIndex::collectNear(const Point& point, int layer,
+void SpatialIndex::collectNear(const Point& point,
                                std::vector<std::uint32_t>& positions) const {
   CellBox box;
-  if (boxAround(point, box)) collectNear(box, layer, positions);
+  if (boxAround(point, box)) collectNear(box, positions);
 }
 
-void SpatialIndex::collectNear(const CellBox& box, int layer,
+void SpatialIndex::collectNear(const CellBox& box,
                                std::vector<std::uint32_t>& positions) const {
   for (std::int32_t x = box.low.x; x <= box.high.x; ++x) {
     for (std::int32_t y = box.low.y; y <= box.high.y; ++y) {
       for (std::int32_t z = box.low.z; z <= box.high.z; ++z) {
         std::uint64_t slot = slots[slotOf(x, y, z, hashOf(x, y, z))];
         if (slot == 0) continue;
-        for (std::uint32_t k = cells[(slot & kIndexMask) - 1].head[layer];
+        for (std::uint32_t k = cells[(slot & kIndexMask) - 1].head;
              k != kNone; k = entries[k].next) {
           positions.push_back(entries[k].position);
         }

@@ -10,20 +10,15 @@
 
 namespace quillery {
 
-// Entries are filed in one of kLayers layers that share the cells, so that
-// kinds looked up at the same points cost one cell lookup. Points are filed
-// in cubic cells of side 1/16; a query visits the cells
+// Points are filed in cubic cells of side 1/16; a query visits the cells
 // that a box of twice the coincidence tolerance around the point touches,
 // so every filed point that coincides with the query point is visited
 // (together with some that do not: callers apply the exact test). A point
 // with a NaN or infinite coordinate coincides with nothing and is neither
 // filed nor searched. Callers look at what is at a visited position now, so
-// an entry may outlive what was filed; removing it only frees its memory
-// for the next filing.
+// an entry may outlive what was filed.
 class SpatialIndex {
  public:
-  static constexpr int kLayers = 2;
-
   // The cell numbers of a point, and the range of cells a query around a
   // point visits.
   struct CellNumbers {
@@ -47,28 +42,24 @@ class SpatialIndex {
   // of add(). Room for entries costs no memory until it is used.
   void reserve(std::size_t cellCount, std::size_t entryCount);
 
-  // True until a point has been filed in `layer`.
-  bool empty(int layer) const { return filedCount[layer] == 0; }
+  // True until a point has been filed.
+  bool empty() const { return entries.empty(); }
 
-  // Files `point` under `position` in `layer`.
-  void add(const Point& point, std::uint32_t position, int layer);
+  // Files `point` under `position`.
+  void add(const Point& point, std::uint32_t position);
   // The same for a point whose cell numbers are known.
-  void add(const CellNumbers& cell, std::uint32_t position, int layer);
-
-  // Removes the entry that filed `point` under `position` in `layer`, if
-  // there is one; the next filing reuses its memory.
-  void remove(const Point& point, std::uint32_t position, int layer);
+  void add(const CellNumbers& cell, std::uint32_t position);
 
   // Starts loading the memory that a query or a filing at `point` will
   // read, so that the wait overlaps other work.
   void prefetch(const Point& point) const;
 
-  // Appends to `positions` the position of every entry of `layer` filed
-  // near `point`, newest first (possibly more than once).
-  void collectNear(const Point& point, int layer,
+  // Appends to `positions` the position of every entry filed near `point`,
+  // newest first (possibly more than once).
+  void collectNear(const Point& point,
                    std::vector<std::uint32_t>& positions) const;
   // The same for the box that boxAround gave for the point.
-  void collectNear(const CellBox& box, int layer,
+  void collectNear(const CellBox& box,
                    std::vector<std::uint32_t>& positions) const;
 
  private:
@@ -77,7 +68,7 @@ class SpatialIndex {
     std::int32_t x;
     std::int32_t y;
     std::int32_t z;
-    std::uint32_t head[kLayers];  // newest entry of each layer in the cell
+    std::uint32_t head;  // the newest entry in the cell
   };
   struct Entry {
     std::uint32_t position;
@@ -96,9 +87,6 @@ class SpatialIndex {
       std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>>(1024);
   std::vector<Cell, HugePageAllocator<Cell>> cells;
   std::vector<Entry, HugePageAllocator<Entry>> entries;
-  // Removed entries, linked through `next`.
-  std::uint32_t freeEntries = kNone;
-  std::size_t filedCount[kLayers] = {};
 };
 
 }  // namespace quillery

@@ -1,8 +1,9 @@
-// Quad splitting over a spatial index of the model.
+// Quad splitting over a spatial index of the model's surfaces.
 #include "passes/split_quads.h"
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <iterator>
 
 #include "elements/cond_line.h"
@@ -28,26 +29,12 @@ void splitQuads(Model& model, int keyColor, bool manageCondLines) {
   QuadSplitter(model).splitQuads(keyColor, manageCondLines);
 }
 
-void removeCondLinesOn(Model& model, const Quad& quad) {
-  QuadSplitter splitter(model);
-  splitter.fileModel();
-  splitter.removeCondLinesOn(quad);
-}
-
-void addCondLinesAlong(Model& model, Element& triangle) {
-  QuadSplitter splitter(model);
-  splitter.fileModel();
-  splitter.addCondLinesAlong(triangle);
-}
-
 QuadSplitter::QuadSplitter(Model& model) : model(model) {}
 
 void QuadSplitter::fileModel() {
-  // Room for four points an element: a surface files at most its four
-  // corners, a conditional line one point, and the few lines that splits
-  // append rarely outgrow what the quads left. Corners are shared, and
-  // edge lines and references file nothing: about a cell for every three
-  // elements (the table grows if there are more).
+  // Room for four corners an element. Corners are shared, and lines and
+  // references file nothing: about a cell for every three elements (the
+  // table grows if there are more).
   points.reserve(model.size() / 3, 4 * model.size());
   std::size_t quads = 0;
   // Filing jumps around the index; asking a few elements ahead for their
@@ -63,7 +50,6 @@ void QuadSplitter::fileModel() {
   // Each split appends a triangle, a diagonal and up to four conditional
   // lines.
   model.elements.reserve(model.size() + 6 * quads);
-  filing = true;
 }
 
 void QuadSplitter::filePinched(const Triangle& triangle,
@@ -71,7 +57,7 @@ void QuadSplitter::filePinched(const Triangle& triangle,
   if (pinched(triangle.p1, triangle.p2) || pinched(triangle.p2, triangle.p3) ||
       pinched(triangle.p1, triangle.p3)) {
     for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
-      pinchedTriangles.add(*p, position, 0);
+      pinchedTriangles.add(*p, position);
     }
   }
 }
@@ -92,9 +78,6 @@ void QuadSplitter::prefetchCorners(const Element& element) const {
       }
       break;
     }
-    case kCondLineType:
-      points.prefetch(static_cast<const CondLine&>(element).p1);
-      break;
     default:
       break;
   }
@@ -106,43 +89,22 @@ void QuadSplitter::file(std::size_t position) {
   switch (element.typeCode()) {
     case kTriangleType: {
       const auto& triangle = static_cast<const Triangle&>(element);
-      file(index, {&triangle.p1, &triangle.p2, &triangle.p3}, kSurfaceLayer,
-           recentSurfaces);
+      for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
+        points.add(*p, index);
+      }
       filePinched(triangle, index);
       break;
     }
     case kQuadType: {
       const auto& quad = static_cast<const Quad&>(element);
-      file(index, {&quad.p1, &quad.p2, &quad.p3, &quad.p4}, kSurfaceLayer,
-           recentSurfaces);
+      for (const Point* p : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
+        points.add(*p, index);
+      }
       break;
     }
-    case kCondLineType:
-      file(index, {&static_cast<const CondLine&>(element).p1}, kCondLineLayer,
-           recentCondLines);
-      break;
     default:
       break;
   }
-}
-
-void QuadSplitter::file(std::uint32_t position,
-                        std::initializer_list<const Point*> filedPoints,
-                        int layer, RecentQueries& recent) {
-  SpatialIndex::CellNumbers cells[4];
-  std::size_t count = 0;
-  for (const Point* p : filedPoints) {
-    if (SpatialIndex::cellOf(*p, cells[count])) {
-      points.add(cells[count], position, layer);
-      ++count;
-    }
-  }
-  recent.filed(position, cells, count);
-}
-
-void QuadSplitter::append(std::unique_ptr<Element> element) {
-  model.append(std::move(element));
-  if (filing) file(model.size() - 1);
 }
 
 void QuadSplitter::putFirstTriangle(std::size_t position,
@@ -155,36 +117,43 @@ void QuadSplitter::putFirstTriangle(std::size_t position,
 void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
   splitColor = keyColor;
   // Without conditional lines to keep, no neighbour is ever looked for.
-  if (manageCondLines) fileModel();
+  if (manageCondLines) {
+    fileModel();
+    removeCondLinesOnSplitQuads();
+  }
   // Entries appended on the way are visited too; they are never quads.
   for (std::size_t index = 0; index < model.size(); ++index) {
     Element& element = model.at(index);
     if (element.typeCode() != kQuadType) continue;
     if (keyColor >= 0 && element.getColor() != keyColor) continue;
-    splitting = index;
+    // Quads from the next position on are still to be split.
+    laterSplits = index + 1;
     const Quad& quad = static_cast<const Quad&>(element);
-    if (manageCondLines && index + 1 < model.size()) {
-      // The next quad's corners are looked up next: start loading them.
-      prefetchCorners(model.at(index + 1));
-    }
     std::unique_ptr<Element> first;
     std::unique_ptr<Element> second;
     std::unique_ptr<Element> diagonal;
     quad.splitInTwo(first, second, diagonal);
     if (manageCondLines) {
-      removeCondLinesOn(quad);
       // The quad leaves the list before its triangles look for neighbours.
       model.remove(index);
       addCondLinesAlong(*first);
       addCondLinesAlong(*second);
-      // A flat split's diagonal is a placeholder, which is never written.
-      if (diagonal->typeCode() != kDeletedType) append(std::move(diagonal));
+      // The diagonal goes in unless it is a flat split's placeholder or a
+      // quad split later has it on a side: neither would be written.
+      if (diagonal->typeCode() == kCondLineType) {
+        const auto& line = static_cast<const CondLine&>(*diagonal);
+        EdgeLine side(line.p1, line.p2, 0);
+        collectSurfacesAlong(side);
+        if (!splitQuadHasSide(laterSplits, side)) {
+          model.append(std::move(diagonal));
+        }
+      }
     }
     putFirstTriangle(index, std::move(first));
     if (manageCondLines) {
       appendSecondTriangle(index, std::move(second));
     } else {
-      append(std::move(second));
+      model.append(std::move(second));
     }
   }
 }
@@ -200,20 +169,33 @@ void QuadSplitter::appendSecondTriangle(std::size_t quadPosition,
   filePinched(static_cast<const Triangle&>(model.at(position)), position);
 }
 
-void QuadSplitter::removeCondLinesOn(const Quad& quad) {
-  // A conditional line on a side has its first end point on a corner.
-  for (const Point* corner : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
-    for (std::uint32_t position : recentCondLines.near(*corner)) {
-      const Element& element = model.at(position);
-      if (element.typeCode() != kCondLineType) continue;
-      const auto& line = static_cast<const CondLine&>(element);
-      if (quad.hasEdge(EdgeLine(line.p1, line.p2, 0))) {
-        // Its entry's memory serves the lines that the split appends.
-        points.remove(line.p1, position, kCondLineLayer);
-        model.remove(position);
-      }
+void QuadSplitter::removeCondLinesOnSplitQuads() {
+  // Every quad of the split colour is split, and each split removes the
+  // conditional lines on its sides wherever they stand in the list: a line
+  // of the list goes if any such quad has it on a side, so all of them can
+  // go before the first split.
+  for (std::size_t position = 0; position < model.size(); ++position) {
+    const Element& element = model.at(position);
+    if (element.typeCode() != kCondLineType) continue;
+    const auto& line = static_cast<const CondLine&>(element);
+    EdgeLine side(line.p1, line.p2, 0);
+    collectSurfacesAlong(side);
+    if (splitQuadHasSide(0, side)) model.remove(position);
+  }
+}
+
+bool QuadSplitter::splitQuadHasSide(std::size_t first,
+                                    const EdgeLine& edge) const {
+  for (std::uint32_t position : candidates) {
+    if (position < first) continue;
+    const Element& surface = model.at(position);
+    if (surface.typeCode() == kQuadType &&
+        (splitColor < 0 || surface.getColor() == splitColor) &&
+        surface.hasEdge(edge)) {
+      return true;
     }
   }
+  return false;
 }
 
 void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge) {
@@ -235,21 +217,11 @@ void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge) {
       candidates.push_back(second);
     }
   }
-  if (!pinchedTriangles.empty(0)) {
-    pinchedTriangles.collectNear(edge.p1, 0, candidates);
-    pinchedTriangles.collectNear(edge.p2, 0, candidates);
+  if (!pinchedTriangles.empty()) {
+    pinchedTriangles.collectNear(edge.p1, candidates);
+    pinchedTriangles.collectNear(edge.p2, candidates);
   }
   if (candidates.size() > shared) sortUnique(candidates);
-}
-
-bool QuadSplitter::splitLater(std::size_t position,
-                              const Element& surface) const {
-  // A line along a side of a quad that this pass has yet to split would be
-  // removed again by that split, which finds it on the quad's side (the
-  // side test is the same one that picked the quad here). Its place would
-  // be a placeholder that is never written, so the line is not made at all.
-  return position > splitting && surface.typeCode() == kQuadType &&
-         (splitColor < 0 || surface.getColor() == splitColor);
 }
 
 void QuadSplitter::addCondLinesAlong(Element& triangle) {
@@ -264,8 +236,10 @@ void QuadSplitter::addCondLinesAlong(Element& triangle) {
       // Written so that a NaN angle also ends the search without a line.
       if (!(angle >= kMinFoldAngle)) break;
       if (angle >= kMaxFoldAngle) continue;
-      if (!splitLater(position, surface)) {
-        append(std::make_unique<CondLine>(
+      // A quad split later removes every conditional line on its sides, so
+      // a line on a side of one would never be written: it is not made.
+      if (!splitQuadHasSide(laterSplits, *edge)) {
+        model.append(std::make_unique<CondLine>(
             edge->p1, edge->p2, *triangle.vertexOffEdge(*edge),
             *surface.vertexOffEdge(*edge), kEdgeColor));
       }
