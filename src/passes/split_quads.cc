@@ -126,8 +126,6 @@ void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
     Element& element = model.at(index);
     if (element.typeCode() != kQuadType) continue;
     if (keyColor >= 0 && element.getColor() != keyColor) continue;
-    // Quads from the next position on are still to be split.
-    laterSplits = index + 1;
     const Quad& quad = static_cast<const Quad&>(element);
     std::unique_ptr<Element> first;
     std::unique_ptr<Element> second;
@@ -142,9 +140,9 @@ void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
       // quad split later has it on a side: neither would be written.
       if (diagonal->typeCode() == kCondLineType) {
         const auto& line = static_cast<const CondLine&>(*diagonal);
-        EdgeLine side(line.p1, line.p2, 0);
-        collectSurfacesAlong(side);
-        if (!splitQuadHasSide(laterSplits, side)) {
+        EdgeLine diagonalSide(line.p1, line.p2, 0);
+        collectSurfacesAlong(diagonalSide);
+        if (!splitQuadHasSide(diagonalSide)) {
           model.append(std::move(diagonal));
         }
       }
@@ -180,14 +178,14 @@ void QuadSplitter::removeCondLinesOnSplitQuads() {
     const auto& line = static_cast<const CondLine&>(element);
     EdgeLine side(line.p1, line.p2, 0);
     collectSurfacesAlong(side);
-    if (splitQuadHasSide(0, side)) model.remove(position);
+    if (splitQuadHasSide(side)) model.remove(position);
   }
 }
 
-bool QuadSplitter::splitQuadHasSide(std::size_t first,
-                                    const EdgeLine& edge) const {
+bool QuadSplitter::splitQuadHasSide(const EdgeLine& edge) const {
+  // Quads are split in list order and leave the list as they are: every quad
+  // of the split colour still in it is split later.
   for (std::uint32_t position : candidates) {
-    if (position < first) continue;
     const Element& surface = model.at(position);
     if (surface.typeCode() == kQuadType &&
         (splitColor < 0 || surface.getColor() == splitColor) &&
@@ -238,7 +236,7 @@ void QuadSplitter::addCondLinesAlong(Element& triangle) {
       if (angle >= kMaxFoldAngle) continue;
       // A quad split later removes every conditional line on its sides, so
       // a line on a side of one would never be written: it is not made.
-      if (!splitQuadHasSide(laterSplits, *edge)) {
+      if (!splitQuadHasSide(*edge)) {
         model.append(std::make_unique<CondLine>(
             edge->p1, edge->p2, *triangle.vertexOffEdge(*edge),
             *surface.vertexOffEdge(*edge), kEdgeColor));

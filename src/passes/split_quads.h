@@ -68,15 +68,13 @@ class QuadSplitter {
   // Fills `candidates` with the positions, in list order, of every surface
   // that may have the side `edge`.
   void collectSurfacesAlong(const EdgeLine& edge);
-  // True when a quad that the pass splits, at `first` or later in the list,
-  // has the side `edge`; `candidates` must hold the surfaces along it.
-  bool splitQuadHasSide(std::size_t first, const EdgeLine& edge) const;
+  // True when a quad that the pass is still to split has the side `edge`;
+  // `candidates` must hold the surfaces along it.
+  bool splitQuadHasSide(const EdgeLine& edge) const;
 
   Model& model;
-  // The colour of the quads split (-1 for every quad), and the position
-  // from which quads are still to be split.
+  // The colour of the quads split (-1 for every quad).
   int splitColor = -1;
-  std::size_t laterSplits = 0;
   // Surfaces by each vertex.
   SpatialIndex points;
   // Triangles with two vertices so close that both may coincide with one
