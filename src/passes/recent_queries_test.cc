@@ -1,5 +1,5 @@
-// Tests of the remembered index answers: more points than are remembered,
-// and two answers held at once.
+// Tests of the remembered index answers over an index that has grown: more
+// points than are remembered, and two answers held at once.
 #include "passes/recent_queries.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +12,22 @@ namespace {
 using Positions = std::vector<std::uint32_t>;
 
 TEST(RecentQueriesTest, AnswersStayExactBeyondWhatIsRemembered) {
-  // Twelve points far apart, each filed under its own number; four more
-  // than are remembered, so every slot is reused.
+  // Points a unit apart, each filed under its own number: far more cells
+  // than the index's first table holds, so it grows five times, each time
+  // while a new cell is being filed.
   SpatialIndex index;
+  constexpr std::uint32_t kPoints = 20000;
   std::vector<Point> points;
-  points.reserve(12);
-  for (std::uint32_t k = 0; k < 12; ++k) {
-    points.emplace_back(k * 10.0, 0, 0);
+  points.reserve(kPoints);
+  for (std::uint32_t k = 0; k < kPoints; ++k) {
+    points.emplace_back(k, 0, 0);
     index.add(points.back(), k);
   }
   RecentQueries recent(index);
+  for (std::uint32_t k = 0; k < kPoints; ++k) {
+    ASSERT_EQ(recent.near(points[k]), Positions{k}) << k;
+  }
+  // Twelve points, four more than are remembered, so every slot is reused.
   for (std::uint32_t round = 0; round < 40; ++round) {
     std::uint32_t a = round % 12;
     std::uint32_t b = (round * 7 + 3) % 12;
