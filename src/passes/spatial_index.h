@@ -19,6 +19,26 @@ namespace quillery {
 // an entry may outlive what was filed.
 class SpatialIndex {
  public:
+  // Prepares for about `cellCount` distinct cells and `entryCount` calls
+  // of add(). Room for entries costs no memory until it is used.
+  void reserve(std::size_t cellCount, std::size_t entryCount);
+
+  // True until a point has been filed.
+  bool empty() const { return entries.empty(); }
+
+  // Files `point` under `position`.
+  void add(const Point& point, std::uint32_t position);
+
+  // Starts loading the memory that a query or a filing at `point` will
+  // read, so that the wait overlaps other work.
+  void prefetch(const Point& point) const;
+
+  // Appends to `positions` the position of every entry filed near `point`,
+  // newest first (possibly more than once).
+  void collectNear(const Point& point,
+                   std::vector<std::uint32_t>& positions) const;
+
+ private:
   // The cell numbers of a point, and the range of cells a query around a
   // point visits.
   struct CellNumbers {
@@ -29,40 +49,7 @@ class SpatialIndex {
   struct CellBox {
     CellNumbers low;
     CellNumbers high;
-    bool holds(const CellNumbers& cell) const {
-      return low.x <= cell.x && cell.x <= high.x && low.y <= cell.y &&
-             cell.y <= high.y && low.z <= cell.z && cell.z <= high.z;
-    }
   };
-  // False for a point with a NaN or infinite coordinate.
-  static bool cellOf(const Point& point, CellNumbers& cell);
-  static bool boxAround(const Point& point, CellBox& box);
-
-  // Prepares for about `cellCount` distinct cells and `entryCount` calls
-  // of add(). Room for entries costs no memory until it is used.
-  void reserve(std::size_t cellCount, std::size_t entryCount);
-
-  // True until a point has been filed.
-  bool empty() const { return entries.empty(); }
-
-  // Files `point` under `position`.
-  void add(const Point& point, std::uint32_t position);
-  // The same for a point whose cell numbers are known.
-  void add(const CellNumbers& cell, std::uint32_t position);
-
-  // Starts loading the memory that a query or a filing at `point` will
-  // read, so that the wait overlaps other work.
-  void prefetch(const Point& point) const;
-
-  // Appends to `positions` the position of every entry filed near `point`,
-  // newest first (possibly more than once).
-  void collectNear(const Point& point,
-                   std::vector<std::uint32_t>& positions) const;
-  // The same for the box that boxAround gave for the point.
-  void collectNear(const CellBox& box,
-                   std::vector<std::uint32_t>& positions) const;
-
- private:
   static constexpr std::uint32_t kNone = 0xffffffffu;
   struct Cell {
     std::int32_t x;
@@ -75,6 +62,14 @@ class SpatialIndex {
     std::uint32_t next;  // older entry of the same cell, or kNone
   };
 
+  // False for a point with a NaN or infinite coordinate.
+  static bool cellOf(const Point& point, CellNumbers& cell);
+  static bool boxAround(const Point& point, CellBox& box);
+  // add() for a point whose cell numbers are known.
+  void add(const CellNumbers& cell, std::uint32_t position);
+  // collectNear() for the box that boxAround gave for the point.
+  void collectNear(const CellBox& box,
+                   std::vector<std::uint32_t>& positions) const;
   // The slot that holds, or would hold, the cell with these numbers.
   std::size_t slotOf(std::int32_t x, std::int32_t y, std::int32_t z,
                      std::uint64_t hash) const;
