@@ -227,6 +227,9 @@ void QuadSplitter::addCondLinesAlong(Element& triangle) {
   for (std::unique_ptr<EdgeLine> edge = triangle.firstEdge(); edge;
        edge = triangle.nextEdge()) {
     collectSurfacesAlong(*edge);
+    // A quad split later removes every conditional line on its sides, so a
+    // line along a side of one would never be written: none is looked for.
+    if (splitQuadHasSide(*edge)) continue;
     for (std::uint32_t position : candidates) {
       Element& surface = model.at(position);
       if (!surface.isSurface() || !surface.hasEdge(*edge)) continue;
@@ -234,13 +237,9 @@ void QuadSplitter::addCondLinesAlong(Element& triangle) {
       // Written so that a NaN angle also ends the search without a line.
       if (!(angle >= kMinFoldAngle)) break;
       if (angle >= kMaxFoldAngle) continue;
-      // A quad split later removes every conditional line on its sides, so
-      // a line on a side of one would never be written: it is not made.
-      if (!splitQuadHasSide(*edge)) {
-        model.append(std::make_unique<CondLine>(
-            edge->p1, edge->p2, *triangle.vertexOffEdge(*edge),
-            *surface.vertexOffEdge(*edge), kEdgeColor));
-      }
+      model.append(std::make_unique<CondLine>(
+          edge->p1, edge->p2, *triangle.vertexOffEdge(*edge),
+          *surface.vertexOffEdge(*edge), kEdgeColor));
       break;
     }
   }
