@@ -48,7 +48,8 @@ class QuadSplitter {
   // Appends a conditional line along each side of `triangle` (not in the
   // list) where the first surface of the list sharing that side meets it at
   // a fold of at least 0.1 degrees and below 90; a surface at 90 or more is
-  // passed over for a later one.
+  // passed over for a later one. A side that a quad still to be split has
+  // gets no line: that split would remove it.
   void addCondLinesAlong(Element& triangle);
   // Appends the second triangle of the quad split at `quadPosition`.
   void appendSecondTriangle(std::size_t quadPosition,
