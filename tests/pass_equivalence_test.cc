@@ -151,6 +151,14 @@ RunOutput splitAndWrite(const std::string& text, SplitFunction split,
   return {files.outputs["out.dat"], console.str()};
 }
 
+// Batches of a few quads, over a few list positions, shared between the
+// threads from two quads on: small models then cross every kind of border
+// between batches and between the two threads' shares.
+void splitInSmallBatches(Model& model, int keyColor, bool manageCondLines) {
+  QuadSplitter(model, SplitBatching{5, 40, 2, 16})
+      .splitQuads(keyColor, manageCondLines);
+}
+
 TEST(PassEquivalenceTest, IndexedSplittingMatchesFullScans) {
   for (unsigned seed = 1; seed <= 300; ++seed) {
     RandomModel generator(seed);
@@ -164,10 +172,14 @@ TEST(PassEquivalenceTest, IndexedSplittingMatchesFullScans) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " key " +
                      std::to_string(keyColor) + (manage ? "" : " -c"));
         RunOutput fast = splitAndWrite(text, &splitQuads, keyColor, manage);
+        RunOutput batched =
+            splitAndWrite(text, &splitInSmallBatches, keyColor, manage);
         RunOutput simple =
             splitAndWrite(text, &reference::splitQuads, keyColor, manage);
         ASSERT_EQ(fast.file, simple.file) << text;
         ASSERT_EQ(fast.console, simple.console);
+        ASSERT_EQ(batched.file, simple.file) << text;
+        ASSERT_EQ(batched.console, simple.console);
       }
     }
   }

@@ -1,9 +1,13 @@
 // Two pieces of work at once, on this thread and on one more.
 #pragma once
 
+#include <condition_variable>
 #include <exception>
+#include <functional>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace quillery {
 
@@ -43,5 +47,57 @@ void runSideBySide(First&& first, Second&& second) {
   worker.join();
   if (failure) std::rethrow_exception(failure);
 }
+
+// A second thread kept for many pieces of work in a row, for a pass that
+// hands over a piece thousands of times: starting a thread for each would
+// cost more than the piece. The thread starts with the first piece. Without
+// a second core, or when no thread can be started, everything runs on the
+// calling thread. One caller at a time.
+class HelperThread {
+ public:
+  HelperThread() = default;
+  ~HelperThread();
+  HelperThread(const HelperThread&) = delete;
+  HelperThread& operator=(const HelperThread&) = delete;
+
+  // Runs first() on this thread and second() on the helper, and returns
+  // once both have ended; exceptions as runSideBySide passes them on.
+  template <typename First, typename Second>
+  void runSideBySide(First&& first, Second&& second) {
+    if (!start()) {
+      first();
+      second();
+      return;
+    }
+    hand(std::function<void()>(std::forward<Second>(second)));
+    std::exception_ptr mine;
+    try {
+      first();
+    } catch (...) {
+      mine = std::current_exception();
+    }
+    std::exception_ptr theirs = wait();
+    if (mine) std::rethrow_exception(mine);
+    if (theirs) std::rethrow_exception(theirs);
+  }
+
+ private:
+  // Starts the thread unless that was tried before; true when it runs.
+  bool start();
+  void hand(std::function<void()> work);
+  // Waits for the piece handed over last and returns what it threw.
+  std::exception_ptr wait();
+  void serve();
+
+  std::mutex mutex;
+  std::condition_variable handed;
+  std::condition_variable finished;
+  std::function<void()> job;
+  bool busy = false;
+  bool stopping = false;
+  std::exception_ptr failure;
+  bool triedToStart = false;
+  std::thread worker;
+};
 
 }  // namespace quillery

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "elements/cond_line.h"
+#include "elements/deleted_element.h"
 #include "elements/triangle.h"
 
 namespace quillery {
@@ -29,7 +30,8 @@ void splitQuads(Model& model, int keyColor, bool manageCondLines) {
   QuadSplitter(model).splitQuads(keyColor, manageCondLines);
 }
 
-QuadSplitter::QuadSplitter(Model& model) : model(model) {}
+QuadSplitter::QuadSplitter(Model& model, SplitBatching batching)
+    : model(model), batching(batching) {}
 
 void QuadSplitter::fileModel() {
   // Room for four corners an element. Corners are shared, and lines and
@@ -107,86 +109,202 @@ void QuadSplitter::file(std::size_t position) {
   }
 }
 
-void QuadSplitter::putFirstTriangle(std::size_t position,
-                                    std::unique_ptr<Element> triangle) {
-  // Its vertices are corners of the quad that stood here, and those are
-  // filed under this position already.
-  model.replace(position, std::move(triangle));
-}
-
 void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
   splitColor = keyColor;
-  // Without conditional lines to keep, no neighbour is ever looked for.
-  if (manageCondLines) {
-    fileModel();
-    removeCondLinesOnSplitQuads();
-  }
-  // Entries appended on the way are visited too; they are never quads.
-  for (std::size_t index = 0; index < model.size(); ++index) {
-    Element& element = model.at(index);
-    if (element.typeCode() != kQuadType) continue;
-    if (keyColor >= 0 && element.getColor() != keyColor) continue;
-    const Quad& quad = static_cast<const Quad&>(element);
-    std::unique_ptr<Element> first;
-    std::unique_ptr<Element> second;
-    std::unique_ptr<Element> diagonal;
-    quad.splitInTwo(first, second, diagonal);
-    if (manageCondLines) {
-      // The quad leaves the list before its triangles look for neighbours.
-      model.remove(index);
-      addCondLinesAlong(*first);
-      addCondLinesAlong(*second);
-      // The diagonal goes in unless it is a flat split's placeholder or a
-      // quad split later has it on a side: neither would be written.
-      if (diagonal->typeCode() == kCondLineType) {
-        const auto& line = static_cast<const CondLine&>(*diagonal);
-        EdgeLine diagonalSide(line.p1, line.p2, 0);
-        collectSurfacesAlong(diagonalSide);
-        if (!splitQuadHasSide(diagonalSide)) {
-          model.append(std::move(diagonal));
-        }
-      }
-    }
-    putFirstTriangle(index, std::move(first));
-    if (manageCondLines) {
-      appendSecondTriangle(index, std::move(second));
-    } else {
+  if (!manageCondLines) {
+    // No neighbour is ever looked for: each quad just gives way to its
+    // triangles.
+    for (std::size_t index = 0; index < model.size(); ++index) {
+      Element& element = model.at(index);
+      if (element.typeCode() != kQuadType) continue;
+      if (keyColor >= 0 && element.getColor() != keyColor) continue;
+      std::unique_ptr<Element> first;
+      std::unique_ptr<Element> second;
+      std::unique_ptr<Element> diagonal;
+      static_cast<const Quad&>(element).splitInTwo(first, second, diagonal);
+      model.replace(index, std::move(first));
       model.append(std::move(second));
+    }
+    return;
+  }
+  fileModel();
+  removeCondLinesOnSplitQuads();
+  // Entries appended on the way are never quads.
+  const std::size_t quadsEnd = model.size();
+  for (std::size_t position = 0; position < quadsEnd;) {
+    position = splitBatch(position, quadsEnd);
+  }
+}
+
+std::size_t QuadSplitter::splitBatch(std::size_t position,
+                                     std::size_t end) {
+  batch.clear();
+  batchOrdinals.clear();
+  pinchedSeconds.clear();
+  batchStart = static_cast<std::uint32_t>(position);
+  for (; position < end && batch.size() < batching.quads &&
+         position - batchStart < batching.span;
+       ++position) {
+    const Element& element = model.at(position);
+    if (element.typeCode() != kQuadType ||
+        (splitColor >= 0 && element.getColor() != splitColor)) {
+      batchOrdinals.push_back(kNotInBatch);
+      continue;
+    }
+    batchOrdinals.push_back(static_cast<std::uint32_t>(batch.size()));
+    batch.emplace_back().position = static_cast<std::uint32_t>(position);
+  }
+  makePieces();
+  batchEnd = static_cast<std::uint32_t>(model.size());
+  searches[0].found.clear();
+  searches[1].found.clear();
+  if (batch.size() < batching.smallestShared) {
+    searchBatch(0, batch.size(), searches[0]);
+  } else {
+    const std::size_t middle = batch.size() / 2;
+    helper.runSideBySide(
+        [&] { searchBatch(0, middle, searches[0]); },
+        [&] { searchBatch(middle, batch.size(), searches[1]); });
+  }
+  applyBatch();
+  return position;
+}
+
+void QuadSplitter::makePieces() {
+  // On this thread: the memory of an element goes back to the pool of the
+  // thread that frees it, and the pieces are freed here.
+  for (std::size_t ordinal = 0; ordinal < batch.size(); ++ordinal) {
+    BatchQuad& piece = batch[ordinal];
+    static_cast<const Quad&>(model.at(piece.position))
+        .splitInTwo(piece.first, piece.second, piece.diagonal);
+    const auto& second = static_cast<const Triangle&>(*piece.second);
+    if (pinched(second.p1, second.p2) || pinched(second.p2, second.p3) ||
+        pinched(second.p1, second.p3)) {
+      pinchedSeconds.push_back(ordinal);
     }
   }
 }
 
-void QuadSplitter::appendSecondTriangle(std::size_t quadPosition,
-                                        std::unique_ptr<Element> triangle) {
-  // Its vertices are corners of the quad, filed under the quad's position:
-  // every search that could need it finds that position, and the second
-  // triangle is looked at together with the first.
-  model.append(std::move(triangle));
-  auto position = static_cast<std::uint32_t>(model.size() - 1);
-  secondTriangles.add(quadPosition, position);
-  filePinched(static_cast<const Triangle&>(model.at(position)), position);
+void QuadSplitter::searchBatch(std::size_t begin, std::size_t end,
+                               Search& search) {
+  for (std::size_t ordinal = begin; ordinal < end; ++ordinal) {
+    BatchQuad& piece = batch[ordinal];
+    addCondLinesAlong(static_cast<const Triangle&>(*piece.first), ordinal,
+                      search);
+    addCondLinesAlong(static_cast<const Triangle&>(*piece.second), ordinal,
+                      search);
+    // The diagonal goes in unless it is a flat split's placeholder or a
+    // quad split later has it on a side: neither would be written.
+    if (piece.diagonal->typeCode() == kCondLineType) {
+      const auto& line = static_cast<const CondLine&>(*piece.diagonal);
+      EdgeLine diagonalSide(line.p1, line.p2, 0);
+      collectSurfacesAlong(diagonalSide, ordinal, search);
+      piece.keepDiagonal = !splitQuadHasSide(diagonalSide, ordinal, search);
+    }
+  }
+}
+
+void QuadSplitter::applyBatch() {
+  // The order of one thread doing each split in turn: the quad leaves the
+  // list, the lines found go to the end, then the diagonal; the first
+  // triangle takes the quad's place and the second goes to the end.
+  std::size_t part = 0;
+  std::size_t next = 0;
+  for (std::size_t ordinal = 0; ordinal < batch.size(); ++ordinal) {
+    BatchQuad& piece = batch[ordinal];
+    model.remove(piece.position);
+    for (;;) {
+      if (next == searches[part].found.size() && part == 0) {
+        part = 1;
+        next = 0;
+      }
+      const std::vector<NewLine>& found = searches[part].found;
+      if (next == found.size() || found[next].ordinal != ordinal) break;
+      const NewLine& line = found[next++];
+      model.append(std::make_unique<CondLine>(line.p1, line.p2, line.p3,
+                                              line.p4, kEdgeColor));
+    }
+    if (piece.keepDiagonal) model.append(std::move(piece.diagonal));
+    // The first triangle's vertices are corners of the quad, filed under
+    // this position already.
+    model.replace(piece.position, std::move(piece.first));
+    // So are the second triangle's: every search that could need it finds
+    // the quad's position, and looks at it together with the first.
+    model.append(std::move(piece.second));
+    auto second = static_cast<std::uint32_t>(model.size() - 1);
+    secondTriangles.add(piece.position, second);
+    filePinched(static_cast<const Triangle&>(model.at(second)), second);
+  }
+}
+
+bool QuadSplitter::inBatch(std::uint32_t position,
+                           std::size_t& ordinal) const {
+  const std::uint32_t offset = position - batchStart;
+  if (position < batchStart || offset >= batchOrdinals.size()) return false;
+  ordinal = batchOrdinals[offset];
+  return ordinal != kNotInBatch;
+}
+
+const Element& QuadSplitter::seenAt(std::uint32_t position,
+                                    std::size_t ordinal) const {
+  static const DeletedElement removed;
+  if (position >= batchEnd) return *batch[position - batchEnd].second;
+  std::size_t other;
+  if (inBatch(position, other)) {
+    if (other < ordinal) return *batch[other].first;
+    if (other == ordinal) return removed;
+  }
+  return model.at(position);
 }
 
 void QuadSplitter::removeCondLinesOnSplitQuads() {
   // Every quad of the split colour is split, and each split removes the
   // conditional lines on its sides wherever they stand in the list: a line
   // of the list goes if any such quad has it on a side, so all of them can
-  // go before the first split.
-  for (std::size_t position = 0; position < model.size(); ++position) {
-    const Element& element = model.at(position);
-    if (element.typeCode() != kCondLineType) continue;
-    const auto& line = static_cast<const CondLine&>(element);
-    EdgeLine side(line.p1, line.p2, 0);
-    collectSurfacesAlong(side);
-    if (splitQuadHasSide(side)) model.remove(position);
+  // go before the first split. The two threads take turns at blocks of the
+  // list, so that each gets its share wherever the lines stand; a short
+  // list is left to this one.
+  batchEnd = static_cast<std::uint32_t>(model.size());
+  searches[1].onSplitQuads.clear();
+  if (model.size() < 2 * batching.condLineBlock) {
+    findCondLinesOnSplitQuads(0, 1, searches[0]);
+  } else {
+    helper.runSideBySide(
+        [&] { findCondLinesOnSplitQuads(0, 2, searches[0]); },
+        [&] { findCondLinesOnSplitQuads(1, 2, searches[1]); });
+  }
+  for (const Search& search : searches) {
+    for (std::uint32_t position : search.onSplitQuads) model.remove(position);
   }
 }
 
-bool QuadSplitter::splitQuadHasSide(const EdgeLine& edge) const {
+void QuadSplitter::findCondLinesOnSplitQuads(std::size_t turn,
+                                             std::size_t turns,
+                                             Search& search) {
+  search.onSplitQuads.clear();
+  const std::size_t size = batching.condLineBlock;
+  for (std::size_t block = turn * size; block < model.size();
+       block += turns * size) {
+    const std::size_t end = std::min(block + size, model.size());
+    for (std::size_t position = block; position < end; ++position) {
+      const Element& element = model.at(position);
+      if (element.typeCode() != kCondLineType) continue;
+      const auto& line = static_cast<const CondLine&>(element);
+      EdgeLine side(line.p1, line.p2, 0);
+      collectSurfacesAlong(side, 0, search);
+      if (splitQuadHasSide(side, 0, search)) {
+        search.onSplitQuads.push_back(static_cast<std::uint32_t>(position));
+      }
+    }
+  }
+}
+
+bool QuadSplitter::splitQuadHasSide(const EdgeLine& edge, std::size_t ordinal,
+                                    const Search& search) const {
   // Quads are split in list order and leave the list as they are: every quad
   // of the split colour still in it is split later.
-  for (std::uint32_t position : candidates) {
-    const Element& surface = model.at(position);
+  for (std::uint32_t position : search.candidates) {
+    const Element& surface = seenAt(position, ordinal);
     if (surface.typeCode() == kQuadType &&
         (splitColor < 0 || surface.getColor() == splitColor) &&
         surface.hasEdge(edge)) {
@@ -196,50 +314,68 @@ bool QuadSplitter::splitQuadHasSide(const EdgeLine& edge) const {
   return false;
 }
 
-void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge) {
+void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge,
+                                        std::size_t ordinal,
+                                        Search& search) const {
   // A quad with the side has a corner on each end of it, and so has a
   // triangle unless two of its vertices sit on the same end: the surfaces
   // near both ends, and the pinched triangles near either, are all there is
   // to look at.
   // Both answers stay valid together: near() only forgets the oldest of
   // more answers than two calls make.
-  const std::vector<std::uint32_t>& nearFirst = recentSurfaces.near(edge.p1);
-  const std::vector<std::uint32_t>& nearSecond = recentSurfaces.near(edge.p2);
+  const std::vector<std::uint32_t>& nearFirst =
+      search.recentSurfaces.near(edge.p1);
+  const std::vector<std::uint32_t>& nearSecond =
+      search.recentSurfaces.near(edge.p2);
+  std::vector<std::uint32_t>& candidates = search.candidates;
   candidates.clear();
   std::set_intersection(nearFirst.begin(), nearFirst.end(), nearSecond.begin(),
                         nearSecond.end(), std::back_inserter(candidates));
   std::size_t shared = candidates.size();
   for (std::size_t k = 0; k < shared; ++k) {
     std::uint32_t second;
+    std::size_t other;
     if (secondTriangles.find(candidates[k], second)) {
       candidates.push_back(second);
+    } else if (inBatch(candidates[k], other) && other < ordinal) {
+      candidates.push_back(batchEnd + static_cast<std::uint32_t>(other));
     }
   }
   if (!pinchedTriangles.empty()) {
     pinchedTriangles.collectNear(edge.p1, candidates);
     pinchedTriangles.collectNear(edge.p2, candidates);
   }
+  // The batch's pinched second triangles are not filed yet: all of those
+  // already made are looked at, and the exact tests pass over the others.
+  for (std::size_t other : pinchedSeconds) {
+    if (other >= ordinal) break;
+    candidates.push_back(batchEnd + static_cast<std::uint32_t>(other));
+  }
   if (candidates.size() > shared) sortUnique(candidates);
 }
 
-void QuadSplitter::addCondLinesAlong(Element& triangle) {
-  if (!triangle.isSurface()) return;
-  for (std::unique_ptr<EdgeLine> edge = triangle.firstEdge(); edge;
-       edge = triangle.nextEdge()) {
-    collectSurfacesAlong(*edge);
+void QuadSplitter::addCondLinesAlong(const Triangle& triangle,
+                                     std::size_t ordinal,
+                                     Search& search) const {
+  // The sides in the order of the triangle's edge walk.
+  const EdgeLine sides[3] = {EdgeLine(triangle.p1, triangle.p2, 0),
+                             EdgeLine(triangle.p2, triangle.p3, 0),
+                             EdgeLine(triangle.p3, triangle.p1, 0)};
+  for (const EdgeLine& edge : sides) {
+    collectSurfacesAlong(edge, ordinal, search);
     // A quad split later removes every conditional line on its sides, so a
     // line along a side of one would never be written: none is looked for.
-    if (splitQuadHasSide(*edge)) continue;
-    for (std::uint32_t position : candidates) {
-      Element& surface = model.at(position);
-      if (!surface.isSurface() || !surface.hasEdge(*edge)) continue;
-      double angle = std::fabs(triangle.angleAcross(surface, *edge));
+    if (splitQuadHasSide(edge, ordinal, search)) continue;
+    for (std::uint32_t position : search.candidates) {
+      const Element& surface = seenAt(position, ordinal);
+      if (!surface.isSurface() || !surface.hasEdge(edge)) continue;
+      double angle = std::fabs(triangle.angleAcross(surface, edge));
       // Written so that a NaN angle also ends the search without a line.
       if (!(angle >= kMinFoldAngle)) break;
       if (angle >= kMaxFoldAngle) continue;
-      model.append(std::make_unique<CondLine>(
-          edge->p1, edge->p2, *triangle.vertexOffEdge(*edge),
-          *surface.vertexOffEdge(*edge), kEdgeColor));
+      search.found.push_back(NewLine{ordinal, edge.p1, edge.p2,
+                              *triangle.vertexOffEdge(edge),
+                              *surface.vertexOffEdge(edge)});
       break;
     }
   }
