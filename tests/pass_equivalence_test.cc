@@ -152,10 +152,11 @@ RunOutput splitAndWrite(const std::string& text, SplitFunction split,
 }
 
 // Batches of a few quads, over a few list positions, shared between the
-// threads from two quads on: small models then cross every kind of border
-// between batches and between the two threads' shares.
+// threads from two quads on, in turns of two quads or eight list entries:
+// small models then cross every kind of border between batches and between
+// the two threads' turns.
 void splitInSmallBatches(Model& model, int keyColor, bool manageCondLines) {
-  QuadSplitter(model, SplitBatching{5, 40, 2, 16})
+  QuadSplitter(model, SplitBatching{5, 40, 2, 2, 8})
       .splitQuads(keyColor, manageCondLines);
 }
 

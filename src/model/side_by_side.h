@@ -1,6 +1,7 @@
 // Two pieces of work at once, on this thread and on one more.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -50,7 +51,9 @@ void runSideBySide(First&& first, Second&& second) {
 
 // A second thread kept for many pieces of work in a row, for a pass that
 // hands over a piece thousands of times: starting a thread for each would
-// cost more than the piece. The thread starts with the first piece. Without
+// cost more than the piece, and so would waking a sleeping thread for
+// each: each side watches for the other for a short while before it
+// sleeps. The thread starts with the first piece. Without
 // a second core, or when no thread can be started, everything runs on the
 // calling thread. One caller at a time.
 class HelperThread {
@@ -93,8 +96,9 @@ class HelperThread {
   std::condition_variable handed;
   std::condition_variable finished;
   std::function<void()> job;
-  bool busy = false;
-  bool stopping = false;
+  // Changed under the mutex; read without it while watching.
+  std::atomic<bool> busy{false};
+  std::atomic<bool> stopping{false};
   std::exception_ptr failure;
   bool triedToStart = false;
   std::thread worker;

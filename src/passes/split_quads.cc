@@ -161,18 +161,34 @@ std::size_t QuadSplitter::splitBatch(std::size_t position,
   if (batch.size() < batching.smallestShared) {
     searchBatch(0, batch.size(), searches[0]);
   } else {
-    const std::size_t middle = batch.size() / 2;
-    helper.runSideBySide(
-        [&] { searchBatch(0, middle, searches[0]); },
-        [&] { searchBatch(middle, batch.size(), searches[1]); });
+    shareOut(batch.size(), batching.quadsPerTurn,
+             [this](std::size_t begin, std::size_t end, Search& search) {
+               searchBatch(begin, end, search);
+             });
   }
   applyBatch();
   return position;
 }
 
+template <typename Work>
+void QuadSplitter::shareOut(std::size_t count, std::size_t turn, Work work) {
+  // Whichever thread is done with its turn takes the next: the one whose
+  // cache holds less of what the work reads gets less of it.
+  nextTurn.store(0, std::memory_order_relaxed);
+  auto takeTurns = [&](Search& search) {
+    for (;;) {
+      std::size_t begin = nextTurn.fetch_add(turn, std::memory_order_relaxed);
+      if (begin >= count) return;
+      work(begin, std::min(begin + turn, count), search);
+    }
+  };
+  helper.runSideBySide([&] { takeTurns(searches[0]); },
+                       [&] { takeTurns(searches[1]); });
+}
+
 void QuadSplitter::makePieces() {
-  // On this thread: the memory of an element goes back to the pool of the
-  // thread that frees it, and the pieces are freed here.
+  // Made on this thread, whose element pool holds the memory of the quads
+  // split before: on the helper they would take fresh memory of its own.
   for (std::size_t ordinal = 0; ordinal < batch.size(); ++ordinal) {
     BatchQuad& piece = batch[ordinal];
     static_cast<const Quad&>(model.at(piece.position))
@@ -207,22 +223,20 @@ void QuadSplitter::searchBatch(std::size_t begin, std::size_t end,
 void QuadSplitter::applyBatch() {
   // The order of one thread doing each split in turn: the quad leaves the
   // list, the lines found go to the end, then the diagonal; the first
-  // triangle takes the quad's place and the second goes to the end.
-  std::size_t part = 0;
-  std::size_t next = 0;
+  // triangle takes the quad's place and the second goes to the end. Each
+  // thread found its lines in split order, for the quads it took.
+  std::size_t next[2] = {0, 0};
   for (std::size_t ordinal = 0; ordinal < batch.size(); ++ordinal) {
     BatchQuad& piece = batch[ordinal];
     model.remove(piece.position);
-    for (;;) {
-      if (next == searches[part].found.size() && part == 0) {
-        part = 1;
-        next = 0;
+    for (std::size_t thread = 0; thread < 2; ++thread) {
+      const std::vector<NewLine>& found = searches[thread].found;
+      for (std::size_t& k = next[thread];
+           k < found.size() && found[k].ordinal == ordinal; ++k) {
+        const NewLine& line = found[k];
+        model.append(std::make_unique<CondLine>(line.p1, line.p2, line.p3,
+                                                line.p4, kEdgeColor));
       }
-      const std::vector<NewLine>& found = searches[part].found;
-      if (next == found.size() || found[next].ordinal != ordinal) break;
-      const NewLine& line = found[next++];
-      model.append(std::make_unique<CondLine>(line.p1, line.p2, line.p3,
-                                              line.p4, kEdgeColor));
     }
     if (piece.keepDiagonal) model.append(std::move(piece.diagonal));
     // The first triangle's vertices are corners of the quad, filed under
@@ -261,40 +275,34 @@ void QuadSplitter::removeCondLinesOnSplitQuads() {
   // Every quad of the split colour is split, and each split removes the
   // conditional lines on its sides wherever they stand in the list: a line
   // of the list goes if any such quad has it on a side, so all of them can
-  // go before the first split. The two threads take turns at blocks of the
-  // list, so that each gets its share wherever the lines stand; a short
-  // list is left to this one.
+  // go before the first split. A short list is left to this thread.
   batchEnd = static_cast<std::uint32_t>(model.size());
+  searches[0].onSplitQuads.clear();
   searches[1].onSplitQuads.clear();
-  if (model.size() < 2 * batching.condLineBlock) {
-    findCondLinesOnSplitQuads(0, 1, searches[0]);
+  auto find = [this](std::size_t begin, std::size_t end, Search& search) {
+    findCondLinesOnSplitQuads(begin, end, search);
+  };
+  if (model.size() < 2 * batching.entriesPerTurn) {
+    find(0, model.size(), searches[0]);
   } else {
-    helper.runSideBySide(
-        [&] { findCondLinesOnSplitQuads(0, 2, searches[0]); },
-        [&] { findCondLinesOnSplitQuads(1, 2, searches[1]); });
+    shareOut(model.size(), batching.entriesPerTurn, find);
   }
   for (const Search& search : searches) {
     for (std::uint32_t position : search.onSplitQuads) model.remove(position);
   }
 }
 
-void QuadSplitter::findCondLinesOnSplitQuads(std::size_t turn,
-                                             std::size_t turns,
+void QuadSplitter::findCondLinesOnSplitQuads(std::size_t begin,
+                                             std::size_t end,
                                              Search& search) {
-  search.onSplitQuads.clear();
-  const std::size_t size = batching.condLineBlock;
-  for (std::size_t block = turn * size; block < model.size();
-       block += turns * size) {
-    const std::size_t end = std::min(block + size, model.size());
-    for (std::size_t position = block; position < end; ++position) {
-      const Element& element = model.at(position);
-      if (element.typeCode() != kCondLineType) continue;
-      const auto& line = static_cast<const CondLine&>(element);
-      EdgeLine side(line.p1, line.p2, 0);
-      collectSurfacesAlong(side, 0, search);
-      if (splitQuadHasSide(side, 0, search)) {
-        search.onSplitQuads.push_back(static_cast<std::uint32_t>(position));
-      }
+  for (std::size_t position = begin; position < end; ++position) {
+    const Element& element = model.at(position);
+    if (element.typeCode() != kCondLineType) continue;
+    const auto& line = static_cast<const CondLine&>(element);
+    EdgeLine side(line.p1, line.p2, 0);
+    collectSurfacesAlong(side, 0, search);
+    if (splitQuadHasSide(side, 0, search)) {
+      search.onSplitQuads.push_back(static_cast<std::uint32_t>(position));
     }
   }
 }

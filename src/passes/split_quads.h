@@ -2,6 +2,7 @@
 // diagonal, with the conditional lines around it kept consistent.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -34,17 +35,19 @@ void splitQuads(Model& model, int keyColor, bool manageCondLines);
 // How the splitting pass shares its work between two threads.
 struct SplitBatching {
   // The most quads in a batch, and the most list positions it spans (for
-  // the table of its quads). Large enough that handing half a batch to the
-  // other thread costs next to nothing, small enough that the pieces held
-  // meanwhile do not count.
-  std::size_t quads = 4096;
+  // the table of its quads). Large enough that handing a batch's searches
+  // over costs next to nothing, small enough that the pieces made for it
+  // are still in the cache when they go into the list.
+  std::size_t quads = 512;
   std::size_t span = std::size_t{1} << 16;
-  // Below this many quads, handing half to the other thread costs more
-  // than it saves.
+  // Below this many quads, sharing a batch with the other thread costs
+  // more than it saves.
   std::size_t smallestShared = 256;
-  // The blocks of the list that the threads take turns at when they look
-  // for the conditional lines on the sides of quads to be split.
-  std::size_t condLineBlock = 4096;
+  // The threads take turns at this many quads of a batch, and at this many
+  // list entries when they look for the conditional lines on the sides of
+  // quads to be split.
+  std::size_t quadsPerTurn = 32;
+  std::size_t entriesPerTurn = 2048;
 };
 
 // The splitting pass over one model, with the surfaces of the list filed by
@@ -103,10 +106,14 @@ class QuadSplitter {
   // Removes every conditional line that lies on a side of a quad that the
   // pass splits.
   void removeCondLinesOnSplitQuads();
-  // Finds those lines in blocks `turn`, `turn` + `turns` and so on of the
-  // list.
-  void findCondLinesOnSplitQuads(std::size_t turn, std::size_t turns,
+  // Finds those lines among the list entries from `begin` to `end`.
+  void findCondLinesOnSplitQuads(std::size_t begin, std::size_t end,
                                  Search& search);
+  // Runs work(begin, end, search) over the range from 0 to `count` in
+  // turns of `turn`, on this thread and on the helper, each with its own
+  // search; each thread takes its turns in increasing order.
+  template <typename Work>
+  void shareOut(std::size_t count, std::size_t turn, Work work);
   // Splits the quads from `position` on, up to a batch of them and short of
   // `end`, and returns the position after the last one split.
   std::size_t splitBatch(std::size_t position, std::size_t end);
@@ -169,6 +176,8 @@ class QuadSplitter {
   // The size of the list when the batch's searches run.
   std::uint32_t batchEnd = 0;
   Search searches[2] = {Search(points), Search(points)};
+  // The start of the next turn that shareOut() gives out.
+  alignas(64) std::atomic<std::size_t> nextTurn{0};
   HelperThread helper;
 };
 
