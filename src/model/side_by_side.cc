@@ -48,7 +48,6 @@ void HelperThread::hand(std::function<void()> work) {
   {
     std::lock_guard<std::mutex> lock(mutex);
     job = std::move(work);
-    failure = nullptr;
     busy = true;
   }
   handed.notify_one();

@@ -1,11 +1,15 @@
 // Tests of the helper thread's hand-over: every piece runs once, its work is
-// seen by the caller when the call returns, and a failure on either thread
-// reaches the caller without stopping later pieces.
+// seen by the caller when the call returns, a failure on either thread
+// reaches the caller without stopping later pieces, and a sleeping helper
+// is woken to stop.
 #include "model/side_by_side.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace quillery {
@@ -20,6 +24,16 @@ TEST(HelperThreadTest, ManyPiecesInARowEachRunOnceAndAreSeenOnReturn) {
     ASSERT_EQ(mine[k], k);
     ASSERT_EQ(theirs[k], 2 * k);
   }
+}
+
+TEST(HelperThreadTest, AHelperLongIdleIsStillWokenToStop) {
+  auto helper = std::make_unique<HelperThread>();
+  int done = 0;
+  helper->runSideBySide([] {}, [&] { ++done; });
+  // Long enough for the helper to stop watching and go to sleep.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  helper.reset();
+  EXPECT_EQ(done, 1);
 }
 
 TEST(HelperThreadTest, FailuresReachTheCallerAndLaterPiecesStillRun) {
