@@ -142,9 +142,9 @@ std::size_t QuadSplitter::splitBatch(std::size_t position,
   batchOrdinals.clear();
   pinchedSeconds.clear();
   batchStart = static_cast<std::uint32_t>(position);
-  for (; position < end && batch.size() < batching.quads &&
-         position - batchStart < batching.span;
-       ++position) {
+  const std::size_t spanEnd = std::min(end, position + batching.span);
+  for (; position < spanEnd; ++position) {
+    if (batch.size() == batching.quads) break;
     const Element& element = model.at(position);
     if (element.typeCode() != kQuadType ||
         (splitColor >= 0 && element.getColor() != splitColor)) {
@@ -221,14 +221,13 @@ void QuadSplitter::searchBatch(std::size_t begin, std::size_t end,
 }
 
 void QuadSplitter::applyBatch() {
-  // The order of one thread doing each split in turn: the quad leaves the
-  // list, the lines found go to the end, then the diagonal; the first
-  // triangle takes the quad's place and the second goes to the end. Each
-  // thread found its lines in split order, for the quads it took.
+  // The order of one thread doing each split in turn: the lines found go
+  // to the end, then the diagonal; the first triangle takes the quad's
+  // place and the second goes to the end. Each thread found its lines in
+  // split order, for the quads it took.
   std::size_t next[2] = {0, 0};
   for (std::size_t ordinal = 0; ordinal < batch.size(); ++ordinal) {
     BatchQuad& piece = batch[ordinal];
-    model.remove(piece.position);
     for (std::size_t thread = 0; thread < 2; ++thread) {
       const std::vector<NewLine>& found = searches[thread].found;
       for (std::size_t& k = next[thread];
