@@ -5,18 +5,15 @@ namespace quillery {
 
 namespace {
 
-// About half a millisecond of watching: longer than the work between two
-// pieces of a pass, shorter than anything a person would notice.
-constexpr int kWatchSteps = 1 << 14;
+// About a millisecond of watching on an idle core: longer than the work
+// between two pieces of a pass, shorter than anything a person would
+// notice.
+constexpr int kWatchSteps = 1 << 12;
 
-// One step of watching for the other thread, easy on the core.
-void relax() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#else
-  std::this_thread::yield();
-#endif
-}
+// One look for the other thread. Giving the core away between looks keeps
+// a watching thread from taking it from the one it waits for when both
+// share a core (a pinned process, or more processes than cores).
+void relax() { std::this_thread::yield(); }
 
 }  // namespace
 
