@@ -52,10 +52,10 @@ void runSideBySide(First&& first, Second&& second) {
 // A second thread kept for many pieces of work in a row, for a pass that
 // hands over a piece thousands of times: starting a thread for each would
 // cost more than the piece, and so would waking a sleeping thread for
-// each: each side watches for the other for a short while before it
-// sleeps. The thread starts with the first piece. Without
-// a second core, or when no thread can be started, everything runs on the
-// calling thread. One caller at a time.
+// each, so each side watches for the other for a short while before it
+// sleeps. The thread starts with the first piece. Without a second core,
+// or when no thread can be started, everything runs on the calling
+// thread. One caller at a time.
 class HelperThread {
  public:
   HelperThread() = default;
