@@ -24,6 +24,14 @@ bool pinched(const Point& a, const Point& b) {
          std::fabs(a.z - b.z) <= kPinchDistance;
 }
 
+// A triangle with two vertices that may both coincide with one end of an
+// edge.
+bool pinched(const Triangle& triangle) {
+  return pinched(triangle.p1, triangle.p2) ||
+         pinched(triangle.p2, triangle.p3) ||
+         pinched(triangle.p1, triangle.p3);
+}
+
 }  // namespace
 
 void splitQuads(Model& model, int keyColor, bool manageCondLines) {
@@ -56,8 +64,7 @@ void QuadSplitter::fileModel() {
 
 void QuadSplitter::filePinched(const Triangle& triangle,
                                std::uint32_t position) {
-  if (pinched(triangle.p1, triangle.p2) || pinched(triangle.p2, triangle.p3) ||
-      pinched(triangle.p1, triangle.p3)) {
+  if (pinched(triangle)) {
     for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
       pinchedTriangles.add(*p, position);
     }
@@ -193,9 +200,7 @@ void QuadSplitter::makePieces() {
     BatchQuad& piece = batch[ordinal];
     static_cast<const Quad&>(model.at(piece.position))
         .splitInTwo(piece.first, piece.second, piece.diagonal);
-    const auto& second = static_cast<const Triangle&>(*piece.second);
-    if (pinched(second.p1, second.p2) || pinched(second.p2, second.p3) ||
-        pinched(second.p1, second.p3)) {
+    if (pinched(static_cast<const Triangle&>(*piece.second))) {
       pinchedSeconds.push_back(ordinal);
     }
   }
