@@ -288,28 +288,37 @@ void Quad::rotateVertices() {
   p4 = first;
 }
 
+Quad::SplitChoice Quad::chooseSplit() const {
+  double angleA = bendAngle(Triangle(p1, p2, p3, color),
+                            Triangle(p3, p4, p1, color));
+  double angleB = bendAngle(Triangle(p2, p3, p4, color),
+                            Triangle(p4, p1, p2, color));
+  // A NaN angle fails every comparison: the p1-p3 split is then taken.
+  if (angleA > angleB) return SplitChoice{true, angleB > kFlatSplitAngle};
+  return SplitChoice{false, angleA > kFlatSplitAngle};
+}
+
 void Quad::splitInTwo(std::unique_ptr<Element>& first,
                       std::unique_ptr<Element>& second,
                       std::unique_ptr<Element>& diagonal) const {
-  Triangle a1(p1, p2, p3, color);
-  Triangle a2(p3, p4, p1, color);
-  Triangle b1(p2, p3, p4, color);
-  Triangle b2(p4, p1, p2, color);
-  double angleA = bendAngle(a1, a2);
-  double angleB = bendAngle(b1, b2);
-  // A NaN angle fails every comparison: the p1-p3 split is then taken.
-  if (angleA > angleB) {
-    first = std::make_unique<Triangle>(b1);
-    second = std::make_unique<Triangle>(b2);
-    if (angleB > kFlatSplitAngle) {
+  splitInTwo(chooseSplit(), first, second, diagonal);
+}
+
+void Quad::splitInTwo(SplitChoice choice, std::unique_ptr<Element>& first,
+                      std::unique_ptr<Element>& second,
+                      std::unique_ptr<Element>& diagonal) const {
+  if (choice.alongP2P4) {
+    first = std::make_unique<Triangle>(p2, p3, p4, color);
+    second = std::make_unique<Triangle>(p4, p1, p2, color);
+    if (choice.bent) {
       diagonal = std::make_unique<CondLine>(p2, p4, p1, p3, kEdgeColor);
     } else {
       diagonal = std::make_unique<DeletedElement>();
     }
   } else {
-    first = std::make_unique<Triangle>(a1);
-    second = std::make_unique<Triangle>(a2);
-    if (angleA > kFlatSplitAngle) {
+    first = std::make_unique<Triangle>(p1, p2, p3, color);
+    second = std::make_unique<Triangle>(p3, p4, p1, color);
+    if (choice.bent) {
       diagonal = std::make_unique<CondLine>(p1, p3, p2, p4, kEdgeColor);
     } else {
       diagonal = std::make_unique<DeletedElement>();

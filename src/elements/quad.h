@@ -60,11 +60,23 @@ class Quad : public ShapeElement {
                   std::unique_ptr<Element>& other) override;
   void rotateVertices() override;
 
-  // The two triangles along the flatter diagonal (p1-p3 on a tie) and the
-  // element for that diagonal: a CondLine of colour 24 when the split bends
-  // by more than 0.1 degrees, a DeletedElement otherwise. The quad is
-  // unchanged.
+  // How the quad is split: along which diagonal, and whether the split
+  // bends enough to need a line along it.
+  struct SplitChoice {
+    bool alongP2P4 = false;
+    bool bent = false;
+  };
+  // The flatter diagonal (p1-p3 on a tie), and whether the split along it
+  // bends by more than 0.1 degrees.
+  SplitChoice chooseSplit() const;
+  // The two triangles along the flatter diagonal and the element for that
+  // diagonal: a CondLine of colour 24 when the split bends, a DeletedElement
+  // otherwise. The quad is unchanged.
   void splitInTwo(std::unique_ptr<Element>& first,
+                  std::unique_ptr<Element>& second,
+                  std::unique_ptr<Element>& diagonal) const;
+  // The same for a choice that chooseSplit() made.
+  void splitInTwo(SplitChoice choice, std::unique_ptr<Element>& first,
                   std::unique_ptr<Element>& second,
                   std::unique_ptr<Element>& diagonal) const;
 

@@ -47,19 +47,44 @@ void QuadSplitter::fileModel() {
   // table grows if there are more).
   points.reserve(model.size() / 3, 4 * model.size());
   std::size_t quads = 0;
-  // Filing jumps around the index; asking a few elements ahead for their
-  // cells hides most of the wait.
-  constexpr std::size_t kLookAhead = 8;
-  for (std::size_t position = 0; position < model.size(); ++position) {
-    if (position + kLookAhead < model.size()) {
-      prefetchCorners(model.at(position + kLookAhead));
+  auto fileAll = [this, &quads] {
+    // Filing jumps around the index; asking a few elements ahead for their
+    // cells hides most of the wait.
+    constexpr std::size_t kLookAhead = 8;
+    for (std::size_t position = 0; position < model.size(); ++position) {
+      if (position + kLookAhead < model.size()) {
+        prefetchCorners(model.at(position + kLookAhead));
+      }
+      if (model.at(position).typeCode() == kQuadType) ++quads;
+      file(position);
     }
-    if (model.at(position).typeCode() == kQuadType) ++quads;
-    file(position);
+  };
+  // The choice of each quad's diagonal reads nothing that filing writes: a
+  // large list has it made on the helper meanwhile.
+  choices.resize(model.size());
+  if (model.size() < 2 * batching.entriesPerTurn) {
+    fileAll();
+    chooseSplits();
+  } else {
+    helper.runSideBySide(fileAll, [this] { chooseSplits(); });
   }
   // Each split appends a triangle, a diagonal and up to four conditional
   // lines.
   model.elements.reserve(model.size() + 6 * quads);
+}
+
+void QuadSplitter::chooseSplits() {
+  for (std::size_t position = 0; position < model.size(); ++position) {
+    if (splits(model.at(position))) {
+      choices[position] =
+          static_cast<const Quad&>(model.at(position)).chooseSplit();
+    }
+  }
+}
+
+bool QuadSplitter::splits(const Element& element) const {
+  return element.typeCode() == kQuadType &&
+         (splitColor < 0 || element.getColor() == splitColor);
 }
 
 void QuadSplitter::filePinched(const Triangle& triangle,
@@ -152,9 +177,7 @@ std::size_t QuadSplitter::splitBatch(std::size_t position,
   const std::size_t spanEnd = std::min(end, position + batching.span);
   for (; position < spanEnd; ++position) {
     if (batch.size() == batching.quads) break;
-    const Element& element = model.at(position);
-    if (element.typeCode() != kQuadType ||
-        (splitColor >= 0 && element.getColor() != splitColor)) {
+    if (!splits(model.at(position))) {
       batchOrdinals.push_back(kNotInBatch);
       continue;
     }
@@ -199,7 +222,8 @@ void QuadSplitter::makePieces() {
   for (std::size_t ordinal = 0; ordinal < batch.size(); ++ordinal) {
     BatchQuad& piece = batch[ordinal];
     static_cast<const Quad&>(model.at(piece.position))
-        .splitInTwo(piece.first, piece.second, piece.diagonal);
+        .splitInTwo(choices[piece.position], piece.first, piece.second,
+                    piece.diagonal);
     if (pinched(static_cast<const Triangle&>(*piece.second))) {
       pinchedSeconds.push_back(ordinal);
     }
@@ -280,7 +304,6 @@ void QuadSplitter::removeCondLinesOnSplitQuads() {
   // conditional lines on its sides wherever they stand in the list: a line
   // of the list goes if any such quad has it on a side, so all of them can
   // go before the first split. A short list is left to this thread.
-  batchEnd = static_cast<std::uint32_t>(model.size());
   searches[0].onSplitQuads.clear();
   searches[1].onSplitQuads.clear();
   auto find = [this](std::size_t begin, std::size_t end, Search& search) {
@@ -304,9 +327,15 @@ void QuadSplitter::findCondLinesOnSplitQuads(std::size_t begin,
     if (element.typeCode() != kCondLineType) continue;
     const auto& line = static_cast<const CondLine&>(element);
     EdgeLine side(line.p1, line.p2, 0);
-    collectSurfacesAlong(side, 0, search);
-    if (splitQuadHasSide(side, 0, search)) {
-      search.onSplitQuads.push_back(static_cast<std::uint32_t>(position));
+    // A quad with the side has a corner on its first end: the surfaces
+    // filed near that end are all there is to look at. Before the first
+    // split, the list holds them as filed.
+    for (std::uint32_t candidate : search.recentSurfaces.near(side.p1)) {
+      const Element& surface = model.at(candidate);
+      if (splits(surface) && surface.hasEdge(side)) {
+        search.onSplitQuads.push_back(static_cast<std::uint32_t>(position));
+        break;
+      }
     }
   }
 }
@@ -317,9 +346,7 @@ bool QuadSplitter::splitQuadHasSide(const EdgeLine& edge, std::size_t ordinal,
   // of the split colour still in it is split later.
   for (std::uint32_t position : search.candidates) {
     const Element& surface = seenAt(position, ordinal);
-    if (surface.typeCode() == kQuadType &&
-        (splitColor < 0 || surface.getColor() == splitColor) &&
-        surface.hasEdge(edge)) {
+    if (splits(surface) && surface.hasEdge(edge)) {
       return true;
     }
   }

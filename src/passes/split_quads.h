@@ -101,8 +101,12 @@ class QuadSplitter {
     bool keepDiagonal = false;
   };
 
-  // Files every surface of the model.
+  // Files every surface of the model, and chooses the diagonal of every
+  // quad to be split.
   void fileModel();
+  void chooseSplits();
+  // True for a quad that the pass splits.
+  bool splits(const Element& element) const;
   // Removes every conditional line that lies on a side of a quad that the
   // pass splits.
   void removeCondLinesOnSplitQuads();
@@ -164,6 +168,8 @@ class QuadSplitter {
   // end of an edge: they can have a side without touching its other end.
   SpatialIndex pinchedTriangles;
   SecondTriangles secondTriangles;
+  // The diagonal chosen for the quad at each position.
+  std::vector<Quad::SplitChoice> choices;
 
   std::vector<BatchQuad> batch;
   // For each list position from batchStart on that the batch spans, the
