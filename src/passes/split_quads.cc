@@ -32,6 +32,13 @@ bool pinched(const Triangle& triangle) {
          pinched(triangle.p1, triangle.p3);
 }
 
+// Filing, the line removal and the searches mostly wait for the index: the
+// cells of what comes a little later are asked for early, so that the waits
+// overlap. Filing or looking at one entry takes a fraction of the time that
+// a quad's searches take, so entries look farther ahead.
+constexpr std::size_t kEntryLookAhead = 8;
+constexpr std::size_t kQuadLookAhead = 2;
+
 }  // namespace
 
 void splitQuads(Model& model, int keyColor, bool manageCondLines) {
@@ -48,12 +55,9 @@ void QuadSplitter::fileModel() {
   points.reserve(model.size() / 3, 4 * model.size());
   std::size_t quads = 0;
   auto fileAll = [this, &quads] {
-    // Filing jumps around the index; asking a few elements ahead for their
-    // cells hides most of the wait.
-    constexpr std::size_t kLookAhead = 8;
     for (std::size_t position = 0; position < model.size(); ++position) {
-      if (position + kLookAhead < model.size()) {
-        prefetchCorners(model.at(position + kLookAhead));
+      if (position + kEntryLookAhead < model.size()) {
+        prefetchCorners(model.at(position + kEntryLookAhead));
       }
       if (model.at(position).typeCode() == kQuadType) ++quads;
       file(position);
@@ -233,6 +237,9 @@ void QuadSplitter::makePieces() {
 void QuadSplitter::searchBatch(std::size_t begin, std::size_t end,
                                Search& search) {
   for (std::size_t ordinal = begin; ordinal < end; ++ordinal) {
+    if (ordinal + kQuadLookAhead < end) {
+      prefetchCorners(model.at(batch[ordinal + kQuadLookAhead].position));
+    }
     BatchQuad& piece = batch[ordinal];
     addCondLinesAlong(static_cast<const Triangle&>(*piece.first), ordinal,
                       search);
@@ -323,6 +330,12 @@ void QuadSplitter::findCondLinesOnSplitQuads(std::size_t begin,
                                              std::size_t end,
                                              Search& search) {
   for (std::size_t position = begin; position < end; ++position) {
+    if (position + kEntryLookAhead < end) {
+      const Element& ahead = model.at(position + kEntryLookAhead);
+      if (ahead.typeCode() == kCondLineType) {
+        points.prefetch(static_cast<const CondLine&>(ahead).p1);
+      }
+    }
     const Element& element = model.at(position);
     if (element.typeCode() != kCondLineType) continue;
     const auto& line = static_cast<const CondLine&>(element);
