@@ -2,6 +2,7 @@
 // kept in one array.
 #include "passes/spatial_index.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillery {
@@ -104,14 +105,37 @@ bool SpatialIndex::boxAround(const Point& point, CellBox& box) {
 
 void SpatialIndex::add(const Point& point, std::uint32_t position) {
   CellNumbers numbers;
-  if (cellOf(point, numbers)) add(numbers, position);
+  if (cellOf(point, numbers)) {
+    add(numbers, hashOf(numbers.x, numbers.y, numbers.z), position);
+  }
 }
 
-void SpatialIndex::add(const CellNumbers& numbers, std::uint32_t position) {
+void SpatialIndex::add(const std::vector<Filing>& filings) {
+  constexpr std::size_t kGroup = 32;
+  CellNumbers numbers[kGroup];
+  std::uint64_t hashes[kGroup];
+  bool finite[kGroup];
+  for (std::size_t start = 0; start < filings.size(); start += kGroup) {
+    const std::size_t count = std::min(kGroup, filings.size() - start);
+    for (std::size_t k = 0; k < count; ++k) {
+      finite[k] = cellOf(*filings[start + k].point, numbers[k]);
+      if (!finite[k]) continue;
+      hashes[k] = hashOf(numbers[k].x, numbers[k].y, numbers[k].z);
+      // A slot that a growing table moves is only a wasted request.
+      __builtin_prefetch(
+          &slots[static_cast<std::size_t>(hashes[k]) & (slots.size() - 1)]);
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+      if (finite[k]) add(numbers[k], hashes[k], filings[start + k].position);
+    }
+  }
+}
+
+void SpatialIndex::add(const CellNumbers& numbers, std::uint64_t hash,
+                       std::uint32_t position) {
   const std::int32_t x = numbers.x;
   const std::int32_t y = numbers.y;
   const std::int32_t z = numbers.z;
-  std::uint64_t hash = hashOf(x, y, z);
   std::size_t slot = slotOf(x, y, z, hash);
   if (slots[slot] == 0) {
     if (4 * (cells.size() + 1) > 3 * slots.size()) {

@@ -29,6 +29,16 @@ class SpatialIndex {
   // Files `point` under `position`.
   void add(const Point& point, std::uint32_t position);
 
+  // A point to file, and the position to file it under.
+  struct Filing {
+    const Point* point;
+    std::uint32_t position;
+  };
+  // Files the points of `filings` in turn, as add() would one by one. The
+  // cells of a few dozen are worked out first and their slots asked for
+  // together, so that the waits for memory overlap.
+  void add(const std::vector<Filing>& filings);
+
   // Starts loading the memory that a query or a filing at `point` will
   // read, so that the wait overlaps other work.
   void prefetch(const Point& point) const;
@@ -65,8 +75,9 @@ class SpatialIndex {
   // False for a point with a NaN or infinite coordinate.
   static bool cellOf(const Point& point, CellNumbers& cell);
   static bool boxAround(const Point& point, CellBox& box);
-  // add() for a point whose cell numbers are known.
-  void add(const CellNumbers& cell, std::uint32_t position);
+  // add() for a point whose cell numbers and their hash are known.
+  void add(const CellNumbers& cell, std::uint64_t hash,
+           std::uint32_t position);
   // collectNear() for the box that boxAround gave for the point.
   void collectNear(const CellBox& box,
                    std::vector<std::uint32_t>& positions) const;

@@ -32,10 +32,10 @@ bool pinched(const Triangle& triangle) {
          pinched(triangle.p1, triangle.p3);
 }
 
-// Filing, the line removal and the searches mostly wait for the index: the
-// cells of what comes a little later are asked for early, so that the waits
-// overlap. Filing or looking at one entry takes a fraction of the time that
-// a quad's searches take, so entries look farther ahead.
+// The line removal and the searches mostly wait for the index: the cells of
+// what comes a little later are asked for early, so that the waits overlap.
+// Looking at one line takes a fraction of the time that a quad's searches
+// take, so lines look farther ahead.
 constexpr std::size_t kEntryLookAhead = 8;
 constexpr std::size_t kQuadLookAhead = 2;
 
@@ -55,30 +55,43 @@ void QuadSplitter::fileModel() {
   points.reserve(model.size() / 3, 4 * model.size());
   std::size_t quads = 0;
   auto fileAll = [this, &quads] {
+    // The corners go to the index in groups, which looks their cells up
+    // together.
+    constexpr std::size_t kGroup = 256;
+    std::vector<SpatialIndex::Filing> group;
+    group.reserve(kGroup + 4);
     for (std::size_t position = 0; position < model.size(); ++position) {
-      if (position + kEntryLookAhead < model.size()) {
-        prefetchCorners(model.at(position + kEntryLookAhead));
-      }
       if (model.at(position).typeCode() == kQuadType) ++quads;
-      file(position);
+      collectCorners(position, group);
+      if (group.size() >= kGroup) {
+        points.add(group);
+        group.clear();
+      }
     }
+    points.add(group);
   };
-  // The choice of each quad's diagonal reads nothing that filing writes: a
-  // large list has it made on the helper meanwhile.
+  // The choice of each quad's diagonal reads nothing that filing writes,
+  // and takes longer: for a large list the helper starts on it at once,
+  // and this thread joins in once it has filed everything.
   choices.resize(model.size());
   if (model.size() < 2 * batching.entriesPerTurn) {
     fileAll();
-    chooseSplits();
+    chooseSplits(0, model.size());
   } else {
-    helper.runSideBySide(fileAll, [this] { chooseSplits(); });
+    shareOut(
+        model.size(), batching.entriesPerTurn,
+        [this](std::size_t begin, std::size_t end, Search&) {
+          chooseSplits(begin, end);
+        },
+        fileAll);
   }
   // Each split appends a triangle, a diagonal and up to four conditional
   // lines.
   model.elements.reserve(model.size() + 6 * quads);
 }
 
-void QuadSplitter::chooseSplits() {
-  for (std::size_t position = 0; position < model.size(); ++position) {
+void QuadSplitter::chooseSplits(std::size_t begin, std::size_t end) {
+  for (std::size_t position = begin; position < end; ++position) {
     if (splits(model.at(position))) {
       choices[position] =
           static_cast<const Quad&>(model.at(position)).chooseSplit();
@@ -121,14 +134,15 @@ void QuadSplitter::prefetchCorners(const Element& element) const {
   }
 }
 
-void QuadSplitter::file(std::size_t position) {
+void QuadSplitter::collectCorners(std::size_t position,
+                                  std::vector<SpatialIndex::Filing>& group) {
   const Element& element = model.at(position);
   auto index = static_cast<std::uint32_t>(position);
   switch (element.typeCode()) {
     case kTriangleType: {
       const auto& triangle = static_cast<const Triangle&>(element);
       for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
-        points.add(*p, index);
+        group.push_back(SpatialIndex::Filing{p, index});
       }
       filePinched(triangle, index);
       break;
@@ -136,7 +150,7 @@ void QuadSplitter::file(std::size_t position) {
     case kQuadType: {
       const auto& quad = static_cast<const Quad&>(element);
       for (const Point* p : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
-        points.add(*p, index);
+        group.push_back(SpatialIndex::Filing{p, index});
       }
       break;
     }
@@ -204,8 +218,9 @@ std::size_t QuadSplitter::splitBatch(std::size_t position,
   return position;
 }
 
-template <typename Work>
-void QuadSplitter::shareOut(std::size_t count, std::size_t turn, Work work) {
+template <typename Work, typename First>
+void QuadSplitter::shareOut(std::size_t count, std::size_t turn, Work work,
+                            First callerFirst) {
   // Whichever thread is done with its turn takes the next: the one whose
   // cache holds less of what the work reads gets less of it.
   nextTurn.store(0, std::memory_order_relaxed);
@@ -216,8 +231,12 @@ void QuadSplitter::shareOut(std::size_t count, std::size_t turn, Work work) {
       work(begin, std::min(begin + turn, count), search);
     }
   };
-  helper.runSideBySide([&] { takeTurns(searches[0]); },
-                       [&] { takeTurns(searches[1]); });
+  helper.runSideBySide(
+      [&] {
+        callerFirst();
+        takeTurns(searches[0]);
+      },
+      [&] { takeTurns(searches[1]); });
 }
 
 void QuadSplitter::makePieces() {

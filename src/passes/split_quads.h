@@ -104,7 +104,8 @@ class QuadSplitter {
   // Files every surface of the model, and chooses the diagonal of every
   // quad to be split.
   void fileModel();
-  void chooseSplits();
+  // Chooses the diagonals of the quads to be split from `begin` to `end`.
+  void chooseSplits(std::size_t begin, std::size_t end);
   // True for a quad that the pass splits.
   bool splits(const Element& element) const;
   // Removes every conditional line that lies on a side of a quad that the
@@ -115,9 +116,11 @@ class QuadSplitter {
                                  Search& search);
   // Runs work(begin, end, search) over the range from 0 to `count` in
   // turns of `turn`, on this thread and on the helper, each with its own
-  // search; each thread takes its turns in increasing order.
-  template <typename Work>
-  void shareOut(std::size_t count, std::size_t turn, Work work);
+  // search; each thread takes its turns in increasing order. This thread
+  // runs callerFirst() before its first turn.
+  template <typename Work, typename First = void (*)()>
+  void shareOut(std::size_t count, std::size_t turn, Work work,
+                First callerFirst = [] {});
   // Splits the quads from `position` on, up to a batch of them and short of
   // `end`, and returns the position after the last one split.
   std::size_t splitBatch(std::size_t position, std::size_t end);
@@ -156,7 +159,9 @@ class QuadSplitter {
   void prefetchCorners(const Element& element) const;
   // Files `triangle` among the pinched triangles when it is one.
   void filePinched(const Triangle& triangle, std::uint32_t position);
-  void file(std::size_t position);
+  // Adds the corners of the surface at `position` to `group`, to be filed.
+  void collectCorners(std::size_t position,
+                      std::vector<SpatialIndex::Filing>& group);
 
   Model& model;
   const SplitBatching batching;
