@@ -289,10 +289,10 @@ void Quad::rotateVertices() {
 }
 
 Quad::SplitChoice Quad::chooseSplit() const {
-  double angleA =
-      bendAngle(Triangle(p1, p2, p3, color), Triangle(p3, p4, p1, color));
-  double angleB =
-      bendAngle(Triangle(p2, p3, p4, color), Triangle(p4, p1, p2, color));
+  double angleA = bendAngle(Triangle(p1, p2, p3, color),
+                            Triangle(p3, p4, p1, color));
+  double angleB = bendAngle(Triangle(p2, p3, p4, color),
+                            Triangle(p4, p1, p2, color));
   // A NaN angle fails every comparison: the p1-p3 split is then taken.
   if (angleA > angleB) return SplitChoice{true, angleB > kFlatSplitAngle};
   return SplitChoice{false, angleA > kFlatSplitAngle};

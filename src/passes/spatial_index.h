@@ -76,7 +76,8 @@ class SpatialIndex {
   static bool cellOf(const Point& point, CellNumbers& cell);
   static bool boxAround(const Point& point, CellBox& box);
   // add() for a point whose cell numbers and their hash are known.
-  void add(const CellNumbers& cell, std::uint64_t hash, std::uint32_t position);
+  void add(const CellNumbers& cell, std::uint64_t hash,
+           std::uint32_t position);
   // collectNear() for the box that boxAround gave for the point.
   void collectNear(const CellBox& box,
                    std::vector<std::uint32_t>& positions) const;

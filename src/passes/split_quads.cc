@@ -28,7 +28,8 @@ bool pinched(const Point& a, const Point& b) {
 // edge.
 bool pinched(const Triangle& triangle) {
   return pinched(triangle.p1, triangle.p2) ||
-         pinched(triangle.p2, triangle.p3) || pinched(triangle.p1, triangle.p3);
+         pinched(triangle.p2, triangle.p3) ||
+         pinched(triangle.p1, triangle.p3);
 }
 
 // The line removal and the searches mostly wait for the index: the cells of
@@ -84,10 +85,9 @@ void QuadSplitter::fileModel() {
         },
         fileAll);
   }
-  // Each split appends a triangle, a diagonal and up to six conditional
-  // lines, one along each side of its triangles. The list must not move
-  // while the searches read it and a batch goes in.
-  model.elements.reserve(model.size() + 8 * quads);
+  // Each split appends a triangle, a diagonal and up to four conditional
+  // lines.
+  model.elements.reserve(model.size() + 6 * quads);
 }
 
 void QuadSplitter::chooseSplits(std::size_t begin, std::size_t end) {
@@ -179,59 +179,42 @@ void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
   }
   fileModel();
   removeCondLinesOnSplitQuads();
-  splitInBatches();
-}
-
-void QuadSplitter::splitInBatches() {
-  for (std::size_t slot = 0; slot < 3; ++slot) batches[slot].slot = slot;
   // Entries appended on the way are never quads.
-  const std::size_t end = model.size();
-  std::size_t position = fillBatch(*current, 0, end);
-  makePieces(*current);
-  while (position < end || !previous->quads.empty() ||
-         !current->quads.empty()) {
-    position = fillBatch(*next, position, end);
-    windowEnd = static_cast<std::uint32_t>(model.size());
-    auto applyAndMake = [this] {
-      applyBatch(*previous);
-      makePieces(*next);
-    };
-    if (current->quads.size() < batching.smallestShared) {
-      applyAndMake();
-      searchBatch(0, current->quads.size(), searches[0]);
-    } else {
-      shareOut(
-          current->quads.size(), batching.quadsPerTurn,
-          [this](std::size_t begin, std::size_t end, Search& search) {
-            searchBatch(begin, end, search);
-          },
-          applyAndMake);
-    }
-    fileSeconds(*previous);
-    Batch* done = previous;
-    previous = current;
-    current = next;
-    next = done;
+  const std::size_t quadsEnd = model.size();
+  for (std::size_t position = 0; position < quadsEnd;) {
+    position = splitBatch(position, quadsEnd);
   }
 }
 
-std::size_t QuadSplitter::fillBatch(Batch& batch, std::size_t position,
-                                    std::size_t end) {
-  batch.quads.clear();
-  batch.ordinals.clear();
-  batch.pinchedSeconds.clear();
-  for (Search& search : searches) search.found[batch.slot].clear();
-  batch.start = static_cast<std::uint32_t>(position);
+std::size_t QuadSplitter::splitBatch(std::size_t position,
+                                     std::size_t end) {
+  batch.clear();
+  batchOrdinals.clear();
+  pinchedSeconds.clear();
+  batchStart = static_cast<std::uint32_t>(position);
   const std::size_t spanEnd = std::min(end, position + batching.span);
   for (; position < spanEnd; ++position) {
-    if (batch.quads.size() == batching.quads) break;
+    if (batch.size() == batching.quads) break;
     if (!splits(model.at(position))) {
-      batch.ordinals.push_back(kNotInBatch);
+      batchOrdinals.push_back(kNotInBatch);
       continue;
     }
-    batch.ordinals.push_back(static_cast<std::uint32_t>(batch.quads.size()));
-    batch.quads.emplace_back().position = static_cast<std::uint32_t>(position);
+    batchOrdinals.push_back(static_cast<std::uint32_t>(batch.size()));
+    batch.emplace_back().position = static_cast<std::uint32_t>(position);
   }
+  makePieces();
+  batchEnd = static_cast<std::uint32_t>(model.size());
+  searches[0].found.clear();
+  searches[1].found.clear();
+  if (batch.size() < batching.smallestShared) {
+    searchBatch(0, batch.size(), searches[0]);
+  } else {
+    shareOut(batch.size(), batching.quadsPerTurn,
+             [this](std::size_t begin, std::size_t end, Search& search) {
+               searchBatch(begin, end, search);
+             });
+  }
+  applyBatch();
   return position;
 }
 
@@ -256,35 +239,30 @@ void QuadSplitter::shareOut(std::size_t count, std::size_t turn, Work work,
       [&] { takeTurns(searches[1]); });
 }
 
-void QuadSplitter::makePieces(Batch& batch) {
+void QuadSplitter::makePieces() {
   // Made on this thread, whose element pool holds the memory of the quads
   // split before: on the helper they would take fresh memory of its own.
-  for (std::size_t ordinal = 0; ordinal < batch.quads.size(); ++ordinal) {
-    BatchQuad& piece = batch.quads[ordinal];
+  for (std::size_t ordinal = 0; ordinal < batch.size(); ++ordinal) {
+    BatchQuad& piece = batch[ordinal];
     static_cast<const Quad&>(model.at(piece.position))
         .splitInTwo(choices[piece.position], piece.first, piece.second,
                     piece.diagonal);
-    piece.firstSeen = piece.first.get();
-    piece.secondSeen = piece.second.get();
     if (pinched(static_cast<const Triangle&>(*piece.second))) {
-      batch.pinchedSeconds.push_back(ordinal);
+      pinchedSeconds.push_back(ordinal);
     }
   }
 }
 
 void QuadSplitter::searchBatch(std::size_t begin, std::size_t end,
                                Search& search) {
-  const std::size_t offset = previous->quads.size();
-  for (std::size_t place = begin; place < end; ++place) {
-    if (place + kQuadLookAhead < end) {
-      prefetchCorners(
-          model.at(current->quads[place + kQuadLookAhead].position));
+  for (std::size_t ordinal = begin; ordinal < end; ++ordinal) {
+    if (ordinal + kQuadLookAhead < end) {
+      prefetchCorners(model.at(batch[ordinal + kQuadLookAhead].position));
     }
-    BatchQuad& piece = current->quads[place];
-    const std::size_t ordinal = offset + place;
-    addCondLinesAlong(static_cast<const Triangle&>(*piece.firstSeen), ordinal,
+    BatchQuad& piece = batch[ordinal];
+    addCondLinesAlong(static_cast<const Triangle&>(*piece.first), ordinal,
                       search);
-    addCondLinesAlong(static_cast<const Triangle&>(*piece.secondSeen), ordinal,
+    addCondLinesAlong(static_cast<const Triangle&>(*piece.second), ordinal,
                       search);
     // The diagonal goes in unless it is a flat split's placeholder or a
     // quad split later has it on a side: neither would be written.
@@ -297,16 +275,16 @@ void QuadSplitter::searchBatch(std::size_t begin, std::size_t end,
   }
 }
 
-void QuadSplitter::applyBatch(Batch& batch) {
+void QuadSplitter::applyBatch() {
   // The order of one thread doing each split in turn: the lines found go
   // to the end, then the diagonal; the first triangle takes the quad's
   // place and the second goes to the end. Each thread found its lines in
   // split order, for the quads it took.
   std::size_t next[2] = {0, 0};
-  for (std::size_t ordinal = 0; ordinal < batch.quads.size(); ++ordinal) {
-    BatchQuad& piece = batch.quads[ordinal];
+  for (std::size_t ordinal = 0; ordinal < batch.size(); ++ordinal) {
+    BatchQuad& piece = batch[ordinal];
     for (std::size_t thread = 0; thread < 2; ++thread) {
-      const std::vector<NewLine>& found = searches[thread].found[batch.slot];
+      const std::vector<NewLine>& found = searches[thread].found;
       for (std::size_t& k = next[thread];
            k < found.size() && found[k].ordinal == ordinal; ++k) {
         const NewLine& line = found[k];
@@ -318,50 +296,30 @@ void QuadSplitter::applyBatch(Batch& batch) {
     // The first triangle's vertices are corners of the quad, filed under
     // this position already.
     model.replace(piece.position, std::move(piece.first));
+    // So are the second triangle's: every search that could need it finds
+    // the quad's position, and looks at it together with the first.
     model.append(std::move(piece.second));
-    piece.secondPosition = static_cast<std::uint32_t>(model.size() - 1);
+    auto second = static_cast<std::uint32_t>(model.size() - 1);
+    secondTriangles.add(piece.position, second);
+    filePinched(static_cast<const Triangle&>(model.at(second)), second);
   }
 }
 
-void QuadSplitter::fileSeconds(const Batch& batch) {
-  // The second triangle's vertices are corners of the quad too: every
-  // search that could need it finds the quad's position, and looks at it
-  // together with the first.
-  for (const BatchQuad& piece : batch.quads) {
-    secondTriangles.add(piece.position, piece.secondPosition);
-    filePinched(static_cast<const Triangle&>(*piece.secondSeen),
-                piece.secondPosition);
-  }
-}
-
-bool QuadSplitter::inWindow(std::uint32_t position,
-                            std::size_t& ordinal) const {
-  // The two batches span positions one after the other.
-  const Batch& batch = position < current->start ? *previous : *current;
-  const std::uint32_t offset = position - batch.start;
-  if (position < batch.start || offset >= batch.ordinals.size()) return false;
-  const std::uint32_t place = batch.ordinals[offset];
-  if (place == kNotInBatch) return false;
-  ordinal = (&batch == current ? previous->quads.size() : 0) + place;
-  return true;
-}
-
-const QuadSplitter::BatchQuad& QuadSplitter::windowQuad(
-    std::size_t ordinal) const {
-  const std::size_t before = previous->quads.size();
-  return ordinal < before ? previous->quads[ordinal]
-                          : current->quads[ordinal - before];
+bool QuadSplitter::inBatch(std::uint32_t position,
+                           std::size_t& ordinal) const {
+  const std::uint32_t offset = position - batchStart;
+  if (position < batchStart || offset >= batchOrdinals.size()) return false;
+  ordinal = batchOrdinals[offset];
+  return ordinal != kNotInBatch;
 }
 
 const Element& QuadSplitter::seenAt(std::uint32_t position,
                                     std::size_t ordinal) const {
   static const DeletedElement removed;
-  if (position >= windowEnd) {
-    return *windowQuad(position - windowEnd).secondSeen;
-  }
+  if (position >= batchEnd) return *batch[position - batchEnd].second;
   std::size_t other;
-  if (inWindow(position, other)) {
-    if (other < ordinal) return *windowQuad(other).firstSeen;
+  if (inBatch(position, other)) {
+    if (other < ordinal) return *batch[other].first;
     if (other == ordinal) return removed;
   }
   return model.at(position);
@@ -387,7 +345,8 @@ void QuadSplitter::removeCondLinesOnSplitQuads() {
   }
 }
 
-void QuadSplitter::findCondLinesOnSplitQuads(std::size_t begin, std::size_t end,
+void QuadSplitter::findCondLinesOnSplitQuads(std::size_t begin,
+                                             std::size_t end,
                                              Search& search) {
   for (std::size_t position = begin; position < end; ++position) {
     if (position + kEntryLookAhead < end) {
@@ -449,23 +408,19 @@ void QuadSplitter::collectSurfacesAlong(const EdgeLine& edge,
     std::size_t other;
     if (secondTriangles.find(candidates[k], second)) {
       candidates.push_back(second);
-    } else if (inWindow(candidates[k], other) && other < ordinal) {
-      candidates.push_back(windowEnd + static_cast<std::uint32_t>(other));
+    } else if (inBatch(candidates[k], other) && other < ordinal) {
+      candidates.push_back(batchEnd + static_cast<std::uint32_t>(other));
     }
   }
   if (!pinchedTriangles.empty()) {
     pinchedTriangles.collectNear(edge.p1, candidates);
     pinchedTriangles.collectNear(edge.p2, candidates);
   }
-  // The window's pinched second triangles are not filed yet: all of those
-  // split before are looked at, and the exact tests pass over the others.
-  for (const Batch* batch : {previous, current}) {
-    const std::size_t offset = batch == current ? previous->quads.size() : 0;
-    for (std::size_t place : batch->pinchedSeconds) {
-      if (offset + place >= ordinal) break;
-      candidates.push_back(windowEnd +
-                           static_cast<std::uint32_t>(offset + place));
-    }
+  // The batch's pinched second triangles are not filed yet: all of those
+  // already made are looked at, and the exact tests pass over the others.
+  for (std::size_t other : pinchedSeconds) {
+    if (other >= ordinal) break;
+    candidates.push_back(batchEnd + static_cast<std::uint32_t>(other));
   }
   if (candidates.size() > shared) sortUnique(candidates);
 }
@@ -489,11 +444,9 @@ void QuadSplitter::addCondLinesAlong(const Triangle& triangle,
       // Written so that a NaN angle also ends the search without a line.
       if (!(angle >= kMinFoldAngle)) break;
       if (angle >= kMaxFoldAngle) continue;
-      // Lines are only looked for in the current batch, and kept by place
-      // in it.
-      search.found[current->slot].push_back(
-          NewLine{ordinal - previous->quads.size(), edge.p1, edge.p2,
-                  *triangle.vertexOffEdge(edge), *surface.vertexOffEdge(edge)});
+      search.found.push_back(NewLine{ordinal, edge.p1, edge.p2,
+                              *triangle.vertexOffEdge(edge),
+                              *surface.vertexOffEdge(edge)});
       break;
     }
   }

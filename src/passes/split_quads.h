@@ -68,8 +68,6 @@ struct SplitBatching {
 // the batch run on two threads, each split looking at the list as it will
 // stand when that quad's turn comes, and last the pieces and the lines
 // found go into the list in split order, as one thread would have put them.
-// That last step, and making the pieces of the batch after, are done while
-// the other thread already searches the batch after the one going in.
 class QuadSplitter {
  public:
   explicit QuadSplitter(Model& model, SplitBatching batching = {});
@@ -90,38 +88,17 @@ class QuadSplitter {
     RecentQueries recentSurfaces;
     // The positions of the surfaces along the side last looked at.
     std::vector<std::uint32_t> candidates;
-    // The lines found for the quads of each batch (by its slot), in split
-    // order.
-    std::vector<NewLine> found[3];
+    std::vector<NewLine> found;
     // Conditional lines of the list on a side of a quad to be split.
     std::vector<std::uint32_t> onSplitQuads;
   };
-  // A quad of a batch, its pieces and what its searches found. The
-  // searches see the triangles through `firstSeen` and `secondSeen`, which
-  // stay valid when the triangles go into the list.
+  // A quad of the batch, its pieces and what its searches found.
   struct BatchQuad {
     std::uint32_t position;
     std::unique_ptr<Element> first;
     std::unique_ptr<Element> second;
     std::unique_ptr<Element> diagonal;
-    const Element* firstSeen = nullptr;
-    const Element* secondSeen = nullptr;
-    // Where the second triangle went in the list.
-    std::uint32_t secondPosition = 0;
     bool keepDiagonal = false;
-  };
-  static constexpr std::uint32_t kNotInBatch = 0xffffffffu;
-  // Quads split together.
-  struct Batch {
-    // Which of the pass's three batches this is.
-    std::size_t slot = 0;
-    std::vector<BatchQuad> quads;
-    // For each list position from `start` on that the batch spans, the
-    // place in the batch of the quad there, or kNotInBatch.
-    std::uint32_t start = 0;
-    std::vector<std::uint32_t> ordinals;
-    // The quads whose second triangle is pinched.
-    std::vector<std::size_t> pinchedSeconds;
   };
 
   // Files every surface of the model, and chooses the diagonal of every
@@ -144,29 +121,23 @@ class QuadSplitter {
   template <typename Work, typename First = void (*)()>
   void shareOut(std::size_t count, std::size_t turn, Work work,
                 First callerFirst = [] {});
-  // Splits every quad, in batches.
-  void splitInBatches();
-  // Takes into `batch` the quads from `position` on, up to a batch of them
-  // and short of `end`, and returns the position after the last one taken.
-  std::size_t fillBatch(Batch& batch, std::size_t position, std::size_t end);
+  // Splits the quads from `position` on, up to a batch of them and short of
+  // `end`, and returns the position after the last one split.
+  std::size_t splitBatch(std::size_t position, std::size_t end);
   // Splits the batch's quads into their pieces.
-  void makePieces(Batch& batch);
-  // The searches of the current batch's quads from `begin` to `end`.
+  void makePieces();
+  // The searches of the batch's quads from `begin` to `end`.
   void searchBatch(std::size_t begin, std::size_t end, Search& search);
   // Puts the pieces of the batch's quads and the lines found in the list.
-  void applyBatch(Batch& batch);
-  // Records where the batch's second triangles went.
-  void fileSeconds(const Batch& batch);
+  void applyBatch();
 
-  // The element at `position` as the split of the window's quad `ordinal`
-  // sees the list; positions from `windowEnd` on are the second triangles
-  // of the window's quads split before it.
+  // The element at `position` as the split of the batch's quad `ordinal`
+  // sees the list; positions from `batchEnd` on are the second triangles
+  // of the batch's quads split before it.
   const Element& seenAt(std::uint32_t position, std::size_t ordinal) const;
-  // True, with its place in the window, when a quad of the window stands
-  // at `position`.
-  bool inWindow(std::uint32_t position, std::size_t& ordinal) const;
-  // The window's quad `ordinal`.
-  const BatchQuad& windowQuad(std::size_t ordinal) const;
+  // True, with its place in the batch, when a quad of the batch stands at
+  // `position`.
+  bool inBatch(std::uint32_t position, std::size_t& ordinal) const;
 
   // Records a conditional line along each side of `triangle` (not in the
   // list) where the first surface of the list sharing that side meets it at
@@ -205,17 +176,16 @@ class QuadSplitter {
   // The diagonal chosen for the quad at each position.
   std::vector<Quad::SplitChoice> choices;
 
-  // Three batches in a row: while both threads search the current one,
-  // this thread first puts the previous one in the list and makes the
-  // pieces of the next. The previous and the current batch make the
-  // window: the searches see the previous batch's quads split, whether or
-  // not their pieces are in the list yet.
-  Batch batches[3];
-  Batch* previous = &batches[0];
-  Batch* current = &batches[1];
-  Batch* next = &batches[2];
-  // The size of the list before the previous batch goes in.
-  std::uint32_t windowEnd = 0;
+  std::vector<BatchQuad> batch;
+  // For each list position from batchStart on that the batch spans, the
+  // place in the batch of the quad there, or kNotInBatch.
+  static constexpr std::uint32_t kNotInBatch = 0xffffffffu;
+  std::uint32_t batchStart = 0;
+  std::vector<std::uint32_t> batchOrdinals;
+  // The batch's quads whose second triangle is pinched.
+  std::vector<std::size_t> pinchedSeconds;
+  // The size of the list when the batch's searches run.
+  std::uint32_t batchEnd = 0;
   Search searches[2] = {Search(points), Search(points)};
   // The start of the next turn that shareOut() gives out.
   alignas(64) std::atomic<std::size_t> nextTurn{0};
