@@ -113,49 +113,28 @@ void QuadSplitter::filePinched(const Triangle& triangle,
   }
 }
 
-void QuadSplitter::prefetchCorners(const Element& element) const {
-  switch (element.typeCode()) {
-    case kTriangleType: {
-      const auto& triangle = static_cast<const Triangle&>(element);
-      for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
-        points.prefetch(*p);
-      }
-      break;
-    }
-    case kQuadType: {
-      const auto& quad = static_cast<const Quad&>(element);
-      for (const Point* p : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
-        points.prefetch(*p);
-      }
-      break;
-    }
-    default:
-      break;
+void QuadSplitter::prefetchCorners(const Quad& quad) const {
+  for (const Point* p : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
+    points.prefetch(*p);
   }
 }
 
 void QuadSplitter::collectCorners(std::size_t position,
                                   std::vector<SpatialIndex::Filing>& group) {
   const Element& element = model.at(position);
+  const int type = element.typeCode();
   auto index = static_cast<std::uint32_t>(position);
-  switch (element.typeCode()) {
-    case kTriangleType: {
-      const auto& triangle = static_cast<const Triangle&>(element);
-      for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
-        group.push_back(SpatialIndex::Filing{p, index});
-      }
-      filePinched(triangle, index);
-      break;
+  if (type == kTriangleType) {
+    const auto& triangle = static_cast<const Triangle&>(element);
+    for (const Point* p : {&triangle.p1, &triangle.p2, &triangle.p3}) {
+      group.push_back(SpatialIndex::Filing{p, index});
     }
-    case kQuadType: {
-      const auto& quad = static_cast<const Quad&>(element);
-      for (const Point* p : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
-        group.push_back(SpatialIndex::Filing{p, index});
-      }
-      break;
+    filePinched(triangle, index);
+  } else if (type == kQuadType) {
+    const auto& quad = static_cast<const Quad&>(element);
+    for (const Point* p : {&quad.p1, &quad.p2, &quad.p3, &quad.p4}) {
+      group.push_back(SpatialIndex::Filing{p, index});
     }
-    default:
-      break;
   }
 }
 
@@ -257,7 +236,8 @@ void QuadSplitter::searchBatch(std::size_t begin, std::size_t end,
                                Search& search) {
   for (std::size_t ordinal = begin; ordinal < end; ++ordinal) {
     if (ordinal + kQuadLookAhead < end) {
-      prefetchCorners(model.at(batch[ordinal + kQuadLookAhead].position));
+      prefetchCorners(static_cast<const Quad&>(
+          model.at(batch[ordinal + kQuadLookAhead].position)));
     }
     BatchQuad& piece = batch[ordinal];
     addCondLinesAlong(static_cast<const Triangle&>(*piece.first), ordinal,
@@ -362,12 +342,14 @@ void QuadSplitter::findCondLinesOnSplitQuads(std::size_t begin,
     // A quad with the side has a corner on its first end: the surfaces
     // filed near that end are all there is to look at. Before the first
     // split, the list holds them as filed.
-    for (std::uint32_t candidate : search.recentSurfaces.near(side.p1)) {
+    const std::vector<std::uint32_t>& near =
+        search.recentSurfaces.near(side.p1);
+    auto splitWithSide = [&](std::uint32_t candidate) {
       const Element& surface = model.at(candidate);
-      if (splits(surface) && surface.hasEdge(side)) {
-        search.onSplitQuads.push_back(static_cast<std::uint32_t>(position));
-        break;
-      }
+      return splits(surface) && surface.hasEdge(side);
+    };
+    if (std::any_of(near.begin(), near.end(), splitWithSide)) {
+      search.onSplitQuads.push_back(static_cast<std::uint32_t>(position));
     }
   }
 }

@@ -155,8 +155,8 @@ class QuadSplitter {
   bool splitQuadHasSide(const EdgeLine& edge, std::size_t ordinal,
                         const Search& search) const;
 
-  // Starts loading the index cells of the element's points.
-  void prefetchCorners(const Element& element) const;
+  // Starts loading the index cells of the quad's corners.
+  void prefetchCorners(const Quad& quad) const;
   // Files `triangle` among the pinched triangles when it is one.
   void filePinched(const Triangle& triangle, std::uint32_t position);
   // Adds the corners of the surface at `position` to `group`, to be filed.
