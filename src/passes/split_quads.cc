@@ -85,8 +85,10 @@ void QuadSplitter::fileModel() {
         },
         fileAll);
   }
-  // Each split appends a triangle, a diagonal and up to four conditional
-  // lines.
+  // Each split appends a triangle, a diagonal and a conditional line along
+  // each side of the quad where it meets a fold: room for those. A line
+  // along the diagonal itself (another surface sharing it) is rare, and the
+  // list grows if it must.
   model.elements.reserve(model.size() + 6 * quads);
 }
 
