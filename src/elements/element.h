@@ -8,6 +8,7 @@
 #include <string>
 
 #include "elements/element_pool.h"
+#include "elements/huge_page_allocator.h"
 #include "geometry/matrix.h"
 #include "geometry/point.h"
 #include "geometry/spatial_object.h"
@@ -150,5 +151,9 @@ class Element : public SpatialObject {
   // the number of edges handed out after the first, up to all of them.
   std::uint8_t edgeCounter : 3 = 0;
 };
+
+// An owned list of elements. A model holds millions: the list lies on huge
+// pages where the host allows it.
+using ElementList = LargeVector<std::unique_ptr<Element>>;
 
 }  // namespace quillery

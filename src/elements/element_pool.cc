@@ -26,8 +26,16 @@ namespace quillery {
 
 namespace {
 
-// Blocks at least this large are mapped by themselves.
-[[maybe_unused]] constexpr std::size_t kLargeBlock = std::size_t{2} << 20;
+// Blocks at least this large are mapped by themselves, in whole huge
+// pages: the host then places them on a huge page boundary, and none of
+// their memory falls back to small pages. A block takes at most twice its
+// size, as a growing array does anyway.
+[[maybe_unused]] constexpr std::size_t kLargeBlock = std::size_t{1} << 20;
+[[maybe_unused]] constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+[[maybe_unused]] std::size_t mappedSize(std::size_t bytes) {
+  return (bytes + kHugePage - 1) / kHugePage * kHugePage;
+}
 
 #if !defined(QUILLERY_POOL_DISABLED)
 // Elements hold doubles: eight-byte steps keep every slot aligned for them
@@ -66,11 +74,12 @@ char* newChunk() { return static_cast<char*>(allocateLarge(kChunkSize)); }
 void* allocateLarge(std::size_t bytes) {
 #if !defined(_WIN32) && !defined(QUILLERY_POOL_DISABLED)
   if (bytes >= kLargeBlock) {
-    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+    const std::size_t size = mappedSize(bytes);
+    void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) throw std::bad_alloc();
 #if defined(MADV_HUGEPAGE)
-    (void)madvise(memory, bytes, MADV_HUGEPAGE);
+    (void)madvise(memory, size, MADV_HUGEPAGE);
 #endif
     return memory;
   }
@@ -81,7 +90,7 @@ void* allocateLarge(std::size_t bytes) {
 void releaseLarge(void* memory, std::size_t bytes) {
 #if !defined(_WIN32) && !defined(QUILLERY_POOL_DISABLED)
   if (bytes >= kLargeBlock) {
-    (void)munmap(memory, bytes);
+    (void)munmap(memory, mappedSize(bytes));
     return;
   }
 #endif

@@ -31,9 +31,10 @@ TEST(ElementPoolTest, SlotsAreAlignedAndDistinct) {
   }
 }
 
-TEST(ElementPoolTest, LargeBlocksAroundTheMappingSize) {
-  for (std::size_t bytes : {std::size_t{2} << 20, (std::size_t{2} << 20) - 8,
-                            (std::size_t{2} << 20) + 8}) {
+TEST(ElementPoolTest, LargeBlocksAroundTheMappingSizes) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  for (std::size_t bytes : {kMiB - 8, kMiB, kMiB + 8, 2 * kMiB - 8, 2 * kMiB,
+                            2 * kMiB + 8, 5 * kMiB + 8}) {
     char* memory = static_cast<char*>(allocateLarge(bytes));
     memory[0] = 1;
     memory[bytes - 1] = 2;

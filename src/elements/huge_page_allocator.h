@@ -4,10 +4,11 @@
 
 #include <cstddef>
 #include <new>
+#include <vector>
 
 namespace quillery {
 
-// Large blocks (a few MiB and more) are mapped by themselves and advised
+// Large blocks (a MiB and more) are mapped by themselves and advised
 // to use huge pages: filling hundreds of MiB through 4 KiB page faults
 // costs more than the work done on them. Small blocks come from the
 // general allocator.
@@ -34,5 +35,9 @@ struct HugePageAllocator {
     return true;
   }
 };
+
+// A vector that may grow to many MiB.
+template <typename T>
+using LargeVector = std::vector<T, HugePageAllocator<T>>;
 
 }  // namespace quillery

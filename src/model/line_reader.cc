@@ -50,7 +50,7 @@ namespace {
 constexpr std::size_t kSmallestSplitText = std::size_t{4} << 20;
 
 void appendElementsOf(std::string_view text,
-                      std::vector<std::unique_ptr<Element>>& elements) {
+                      ElementList& elements) {
   forEachElementLine(text, [&elements](int type, std::string_view line) {
     elements.push_back(makeElement(type, line));
   });
@@ -59,7 +59,7 @@ void appendElementsOf(std::string_view text,
 }  // namespace
 
 void parseElements(std::string_view text,
-                   std::vector<std::unique_ptr<Element>>& elements) {
+                   ElementList& elements) {
   const std::size_t middle = text.find('\n', text.size() / 2);
   if (text.size() < kSmallestSplitText || middle == std::string_view::npos) {
     appendElementsOf(text, elements);
@@ -67,7 +67,7 @@ void parseElements(std::string_view text,
   }
   // The first part ends with a whole line and its line feed, so each part
   // splits into the lines the whole text has there.
-  std::vector<std::unique_ptr<Element>> secondPart;
+  ElementList secondPart;
   runSideBySide(
       [&] { appendElementsOf(text.substr(0, middle + 1), elements); },
       [&] { appendElementsOf(text.substr(middle + 1), secondPart); });
@@ -77,7 +77,7 @@ void parseElements(std::string_view text,
   }
 }
 
-bool markCulling(const std::vector<std::unique_ptr<Element>>& elements,
+bool markCulling(const ElementList& elements,
                  std::size_t first) {
   BfcState bfc;
   for (std::size_t index = first; index < elements.size(); ++index) {

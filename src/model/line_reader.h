@@ -63,14 +63,14 @@ void forEachElementLine(std::string_view text, OnLine&& onLine) {
 // forEachElementLine passes on, in file order. A large text is parsed in
 // two parts at once; the elements are the same as from one.
 void parseElements(std::string_view text,
-                   std::vector<std::unique_ptr<Element>>& elements);
+                   ElementList& elements);
 
 // Marks each of elements[first...], the lines of one file in file order,
 // with the back-face culling in force at its line in that file: the
 // winding of the switching reading and the culling state. Returns whether
 // the file is certified; when it is not, the marks mean nothing and the
 // caller clears them.
-bool markCulling(const std::vector<std::unique_ptr<Element>>& elements,
+bool markCulling(const ElementList& elements,
                  std::size_t first);
 
 // Calls onElement(type, element) with the element made from every line of
@@ -78,7 +78,7 @@ bool markCulling(const std::vector<std::unique_ptr<Element>>& elements,
 // markCulling does. Returns whether the file is certified.
 template <typename OnElement>
 bool forEachElement(std::string_view text, OnElement&& onElement) {
-  std::vector<std::unique_ptr<Element>> elements;
+  ElementList elements;
   parseElements(text, elements);
   const bool certified = markCulling(elements, 0);
   for (std::unique_ptr<Element>& element : elements) {

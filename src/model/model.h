@@ -65,7 +65,7 @@ class Model : public Element {
                                       FileAccess& files, std::ostream& console);
 
   // The entries; an empty one is a removed line.
-  std::vector<std::unique_ptr<Element>> elements;
+  ElementList elements;
   // Identity (resolved path) of the file read, once readFile succeeded.
   std::string sourceIdentity;
 

@@ -5,6 +5,12 @@
 
 namespace quillery {
 
+void SecondTriangles::reserve(std::size_t quads, std::size_t listSize) {
+  bits.reserve(listSize / 64 + 1);
+  before.reserve(listSize / 64 + 1);
+  seconds.reserve(quads);
+}
+
 void SecondTriangles::add(std::size_t quadPosition, std::uint32_t second) {
   const std::size_t word = quadPosition / 64;
   while (bits.size() <= word) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "elements/huge_page_allocator.h"
+
 namespace quillery {
 
 // Quads are split in list order, so their positions arrive in increasing
@@ -15,6 +17,9 @@ namespace quillery {
 // hold tens of millions of entries, most of them no quad).
 class SecondTriangles {
  public:
+  // Prepares for `quads` quads at positions below `listSize`. Room that is
+  // not used costs no memory.
+  void reserve(std::size_t quads, std::size_t listSize);
   // Records `second` for the quad at `quadPosition`, which must lie past
   // every quad recorded before.
   void add(std::size_t quadPosition, std::uint32_t second);
@@ -22,10 +27,10 @@ class SecondTriangles {
   bool find(std::size_t position, std::uint32_t& second) const;
 
  private:
-  std::vector<std::uint64_t> bits;
+  LargeVector<std::uint64_t> bits;
   // For each word of bits, how many quads were recorded in the words before.
-  std::vector<std::uint32_t> before;
-  std::vector<std::uint32_t> seconds;
+  LargeVector<std::uint32_t> before;
+  LargeVector<std::uint32_t> seconds;
 };
 
 }  // namespace quillery

@@ -89,10 +89,9 @@ class SpatialIndex {
 
   // Open addressing over `cells`: 0 for an empty slot, otherwise the high
   // half of the cell's hash and the cell's index + 1.
-  std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>> slots =
-      std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>>(1024);
-  std::vector<Cell, HugePageAllocator<Cell>> cells;
-  std::vector<Entry, HugePageAllocator<Entry>> entries;
+  LargeVector<std::uint64_t> slots = LargeVector<std::uint64_t>(1024);
+  LargeVector<Cell> cells;
+  LargeVector<Entry> entries;
 };
 
 }  // namespace quillery

@@ -90,6 +90,7 @@ void QuadSplitter::fileModel() {
   // along the diagonal itself (another surface sharing it) is rare, and the
   // list grows if it must.
   model.elements.reserve(model.size() + 6 * quads);
+  secondTriangles.reserve(quads, model.size());
 }
 
 void QuadSplitter::chooseSplits(std::size_t begin, std::size_t end) {
@@ -312,8 +313,12 @@ void QuadSplitter::removeCondLinesOnSplitQuads() {
   // conditional lines on its sides wherever they stand in the list: a line
   // of the list goes if any such quad has it on a side, so all of them can
   // go before the first split. A short list is left to this thread.
-  searches[0].onSplitQuads.clear();
-  searches[1].onSplitQuads.clear();
+  // Either thread may find any number of them: room for all on each costs
+  // only what is used, and spares the memory faults of growing the lists.
+  for (Search& search : searches) {
+    search.onSplitQuads.clear();
+    search.onSplitQuads.reserve(model.size());
+  }
   auto find = [this](std::size_t begin, std::size_t end, Search& search) {
     findCondLinesOnSplitQuads(begin, end, search);
   };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "elements/edge_line.h"
+#include "elements/huge_page_allocator.h"
 #include "elements/quad.h"
 #include "elements/triangle.h"
 #include "geometry/point.h"
@@ -90,7 +91,7 @@ class QuadSplitter {
     std::vector<std::uint32_t> candidates;
     std::vector<NewLine> found;
     // Conditional lines of the list on a side of a quad to be split.
-    std::vector<std::uint32_t> onSplitQuads;
+    LargeVector<std::uint32_t> onSplitQuads;
   };
   // A quad of the batch, its pieces and what its searches found.
   struct BatchQuad {
@@ -174,7 +175,7 @@ class QuadSplitter {
   SpatialIndex pinchedTriangles;
   SecondTriangles secondTriangles;
   // The diagonal chosen for the quad at each position.
-  std::vector<Quad::SplitChoice> choices;
+  LargeVector<Quad::SplitChoice> choices;
 
   std::vector<BatchQuad> batch;
   // For each list position from batchStart on that the batch spans, the
