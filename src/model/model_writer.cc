@@ -24,6 +24,9 @@ namespace {
 constexpr std::size_t kWriteBlock = 1 << 20;
 // Elements formatted as one piece of text, about a megabyte.
 constexpr std::size_t kFormatPiece = 1 << 14;
+// Elements made by a pass lie wherever freed memory was: each is asked for
+// this many places ahead of its turn.
+constexpr std::size_t kElementLookAhead = 16;
 
 // Appends the element's line, as toText() gives it, straight into `out`:
 // the line kinds are written without a string of their own.
@@ -172,6 +175,9 @@ void ModelWriter::writeFile(Model& model) {
   BfcState reader;
   std::string lines;
   for (std::size_t index = 0; index < model.size(); ++index) {
+    if (index + kElementLookAhead < model.size()) {
+      __builtin_prefetch(model.elements[index + kElementLookAhead].get());
+    }
     Element& element = model.at(index);
     int type = element.typeCode();
     if (certificationAware && cleanup.take(model, index, element, type)) {
@@ -210,6 +216,9 @@ void ModelWriter::writeFile(Model& model) {
         switches.begin(), switches.end(), begin,
         [](const Switches& s, std::size_t index) { return s.index < index; });
     for (std::size_t index = begin; index < end; ++index) {
+      if (index + kElementLookAhead < end) {
+        __builtin_prefetch(model.elements[index + kElementLookAhead].get());
+      }
       const Element& element = model.at(index);
       int type = element.typeCode();
       if (!writes(element, type)) continue;
