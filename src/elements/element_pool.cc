@@ -33,9 +33,16 @@ namespace {
 [[maybe_unused]] constexpr std::size_t kLargeBlock = std::size_t{1} << 20;
 [[maybe_unused]] constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
+[[maybe_unused]] bool mappedAlone(std::size_t bytes) {
+  return bytes >= kLargeBlock;
+}
+
 [[maybe_unused]] std::size_t mappedSize(std::size_t bytes) {
   return (bytes + kHugePage - 1) / kHugePage * kHugePage;
 }
+
+// Anonymous memory is mapped from no file.
+[[maybe_unused]] constexpr int kNoFile = -1;
 
 #if !defined(QUILLERY_POOL_DISABLED)
 // Elements hold doubles: eight-byte steps keep every slot aligned for them
@@ -73,10 +80,10 @@ char* newChunk() { return static_cast<char*>(allocateLarge(kChunkSize)); }
 
 void* allocateLarge(std::size_t bytes) {
 #if !defined(_WIN32) && !defined(QUILLERY_POOL_DISABLED)
-  if (bytes >= kLargeBlock) {
+  if (mappedAlone(bytes)) {
     const std::size_t size = mappedSize(bytes);
     void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                        MAP_PRIVATE | MAP_ANONYMOUS, kNoFile, 0);
     if (memory == MAP_FAILED) throw std::bad_alloc();
 #if defined(MADV_HUGEPAGE)
     (void)madvise(memory, size, MADV_HUGEPAGE);
@@ -89,7 +96,7 @@ void* allocateLarge(std::size_t bytes) {
 
 void releaseLarge(void* memory, std::size_t bytes) {
 #if !defined(_WIN32) && !defined(QUILLERY_POOL_DISABLED)
-  if (bytes >= kLargeBlock) {
+  if (mappedAlone(bytes)) {
     (void)munmap(memory, mappedSize(bytes));
     return;
   }
