@@ -49,8 +49,7 @@ namespace {
 // Below this size a second thread costs more than it saves.
 constexpr std::size_t kSmallestSplitText = std::size_t{4} << 20;
 
-void appendElementsOf(std::string_view text,
-                      ElementList& elements) {
+void appendElementsOf(std::string_view text, ElementList& elements) {
   forEachElementLine(text, [&elements](int type, std::string_view line) {
     elements.push_back(makeElement(type, line));
   });
@@ -58,8 +57,7 @@ void appendElementsOf(std::string_view text,
 
 }  // namespace
 
-void parseElements(std::string_view text,
-                   ElementList& elements) {
+void parseElements(std::string_view text, ElementList& elements) {
   const std::size_t middle = text.find('\n', text.size() / 2);
   if (text.size() < kSmallestSplitText || middle == std::string_view::npos) {
     appendElementsOf(text, elements);
@@ -77,8 +75,7 @@ void parseElements(std::string_view text,
   }
 }
 
-bool markCulling(const ElementList& elements,
-                 std::size_t first) {
+bool markCulling(const ElementList& elements, std::size_t first) {
   BfcState bfc;
   for (std::size_t index = first; index < elements.size(); ++index) {
     Element& element = *elements[index];

@@ -62,16 +62,14 @@ void forEachElementLine(std::string_view text, OnLine&& onLine) {
 // Appends to `elements` the element made from every line of `text` that
 // forEachElementLine passes on, in file order. A large text is parsed in
 // two parts at once; the elements are the same as from one.
-void parseElements(std::string_view text,
-                   ElementList& elements);
+void parseElements(std::string_view text, ElementList& elements);
 
 // Marks each of elements[first...], the lines of one file in file order,
 // with the back-face culling in force at its line in that file: the
 // winding of the switching reading and the culling state. Returns whether
 // the file is certified; when it is not, the marks mean nothing and the
 // caller clears them.
-bool markCulling(const ElementList& elements,
-                 std::size_t first);
+bool markCulling(const ElementList& elements, std::size_t first);
 
 // Calls onElement(type, element) with the element made from every line of
 // `text` that forEachElementLine passes on, in file order, marked as
