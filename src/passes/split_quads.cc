@@ -148,8 +148,7 @@ void QuadSplitter::splitQuads(int keyColor, bool manageCondLines) {
     // triangles.
     for (std::size_t index = 0; index < model.size(); ++index) {
       Element& element = model.at(index);
-      if (element.typeCode() != kQuadType) continue;
-      if (keyColor >= 0 && element.getColor() != keyColor) continue;
+      if (!splits(element)) continue;
       std::unique_ptr<Element> first;
       std::unique_ptr<Element> second;
       std::unique_ptr<Element> diagonal;
