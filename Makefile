@@ -5,7 +5,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build demo demo-model test install sanitize-test fuzz bench mutants clean windows windows-test windows-tools package
+.PHONY: all build demo demo-model test test-one-core install sanitize-test fuzz bench mutants clean windows windows-test windows-tools package
 
 all: build
 
@@ -39,6 +39,24 @@ test: $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DQUILLERY_REQUIRE_TESTS=ON >/dev/null
 	cmake --build $(BUILD) -j$(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+# The whole suite again as a host with one core runs it: a preloaded
+# library makes the C library report one processor, so no pass starts a
+# second thread. The probe checks that the library took effect. The fuzz
+# target carries AddressSanitizer, whose runtime has to be loaded first.
+ONE_CORE = $(abspath $(BUILD))/one-core
+test-one-core: $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DQUILLERY_REQUIRE_TESTS=ON >/dev/null
+	cmake --build $(BUILD) -j$(JOBS)
+	mkdir -p $(ONE_CORE)
+	$(CC) -shared -fPIC -O1 -o $(ONE_CORE)/one_core.so tools/one_core/one_core.c
+	$(CXX) -O1 -pthread -o $(ONE_CORE)/probe tools/one_core/probe.cc
+	test "$$(LD_PRELOAD=$(ONE_CORE)/one_core.so $(ONE_CORE)/probe)" = 1 || \
+	  { echo "test-one-core: the one-core library did not take effect" >&2; exit 1; }
+	LD_PRELOAD=$(ONE_CORE)/one_core.so \
+	  ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) -E '^fuzz_regressions$$'
+	LD_PRELOAD="$$($(CXX) -print-file-name=libasan.so) $(ONE_CORE)/one_core.so" \
+	  ctest --test-dir $(BUILD) --output-on-failure -R '^fuzz_regressions$$'
 
 # The whole test suite built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, assertions on; -O1 with line tables builds in
