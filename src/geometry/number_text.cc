@@ -125,8 +125,10 @@ double convertExtent(const char* p, const NumberExtent& extent,
 // of ten are exact doubles, so their quotient is the correctly rounded value
 // of the text, which is what the general conversion gives. False, with
 // nothing read, leaves the text to the general conversion: no digit, an
-// exponent marker, or more digits than that.
-bool readShortDecimal(const char* p, const char* end, double& magnitude) {
+// exponent marker, or more digits than that. `stop` receives the end of
+// what was read.
+bool readShortDecimal(const char* p, const char* end, double& magnitude,
+                      const char*& stop) {
   constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
   static constexpr double kPowersOfTen[] = {
       1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -149,18 +151,17 @@ bool readShortDecimal(const char* p, const char* end, double& magnitude) {
   }
   if (!anyDigit || (p < end && lowerCase(*p) == 'e')) return false;
   magnitude = static_cast<double>(digits) / kPowersOfTen[afterPoint];
+  stop = p;
   return true;
 }
 
-}  // namespace
-
-// The token is matched character by character as the C library's scanf
-// "%lf" does, which differs from strtod where scanf cannot step back: a
-// partial "infinity" or a "0x" prefix without digits fails the conversion,
-// where strtod would read "inf" or "0". The value of what was matched is
-// then what strtod makes of it.
-ScanResult scanDouble(std::string_view text, std::size_t pos, double& value) {
+// scanDouble, which also sets `stop` to a position in the token read, at
+// or after its start: the end of the number where that costs nothing to
+// know, otherwise its start.
+ScanResult scanNumber(std::string_view text, std::size_t pos, double& value,
+                      std::size_t& stop) {
   pos = skipSpace(text, pos);
+  stop = pos;
   if (pos >= text.size()) return ScanResult::kEmpty;
   const char* p = text.data() + pos;
   const char* const end = text.data() + text.size();
@@ -170,6 +171,7 @@ ScanResult scanDouble(std::string_view text, std::size_t pos, double& value) {
     if (p == end) return ScanResult::kFailed;
   }
   double magnitude = 0;
+  const char* shortEnd = nullptr;
   const char first = lowerCase(*p);
   if (first == 'n') {
     if (!startsWithWord(p, end, "nan")) return ScanResult::kFailed;
@@ -195,13 +197,35 @@ ScanResult scanDouble(std::string_view text, std::size_t pos, double& value) {
       return ScanResult::kFailed;  // "0x" alone: no digit and no point.
     }
     // "0x." reads as the zero before the 'x'.
-  } else if (!readShortDecimal(p, end, magnitude)) {
+  } else if (readShortDecimal(p, end, magnitude, shortEnd)) {
+    stop = static_cast<std::size_t>(shortEnd - text.data());
+  } else {
     const NumberExtent extent = scanExtent(p, end, false, 'e');
     if (!extent.hasDigit) return ScanResult::kFailed;
     magnitude = convertExtent(p, extent, std::chars_format::general);
   }
   value = negative ? -magnitude : magnitude;
   return ScanResult::kValue;
+}
+
+}  // namespace
+
+// The token is matched character by character as the C library's scanf
+// "%lf" does, which differs from strtod where scanf cannot step back: a
+// partial "infinity" or a "0x" prefix without digits fails the conversion,
+// where strtod would read "inf" or "0". The value of what was matched is
+// then what strtod makes of it.
+ScanResult scanDouble(std::string_view text, std::size_t pos, double& value) {
+  std::size_t stop;
+  return scanNumber(text, pos, value, stop);
+}
+
+ScanResult scanDoubleToken(std::string_view text, std::size_t& pos,
+                           double& value) {
+  std::size_t stop;
+  const ScanResult result = scanNumber(text, pos, value, stop);
+  if (result != ScanResult::kFailed) pos = skipToken(text, stop);
+  return result;
 }
 
 bool scanInt(std::string_view text, std::size_t pos, int& value) {
@@ -236,6 +260,13 @@ bool scanInt(std::string_view text, std::size_t pos, int& value) {
 
 namespace {
 
+// Appends the characters from `first` up to `last`. Given the length, the
+// string appends them at once; given two pointers, it takes its general
+// replacement path, several times slower for a number's few characters.
+void appendRange(std::string& out, const char* first, const char* last) {
+  out.append(first, static_cast<std::size_t>(last - first));
+}
+
 // "%.7lg" of a number with at most three decimals and seven significant
 // digits, the usual coordinates, without the general conversion. When the
 // decimal m / 1000 reads back as `value`, `value` lies within half a unit
@@ -267,7 +298,7 @@ bool appendThousandths(std::string& out, double value) {
     digits /= 10;
   }
   if (negative) *--first = '-';
-  out.append(first, bufferEnd);
+  appendRange(out, first, bufferEnd);
   return true;
 }
 
@@ -309,7 +340,7 @@ bool appendShortNumber(std::string& out, double value) {
     auto [exponentEnd, unused] =
         std::to_chars(exponentDigits, exponentDigits + 8, magnitude);
     (void)unused;
-    out.append(exponentDigits, exponentEnd);
+    appendRange(out, exponentDigits, exponentEnd);
   } else if (exponent < 0) {
     out.append("0.");
     out.append(static_cast<std::size_t>(-exponent - 1), '0');
@@ -342,7 +373,7 @@ void appendNumber(std::string& out, double value) {
     auto [end, ec] = std::to_chars(digits, digits + sizeof digits,
                                    static_cast<long long>(value));
     (void)ec;
-    out.append(digits, end);
+    appendRange(out, digits, end);
     return;
   }
   if (appendThousandths(out, value)) return;
@@ -361,7 +392,7 @@ void appendNumber(std::string& out, double value) {
   auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
                                  std::chars_format::general, 7);
   (void)ec;
-  out.append(buffer, end);
+  appendRange(out, buffer, end);
 }
 
 std::string formatNumber(double value) {
@@ -374,7 +405,7 @@ void appendColor(std::string& out, int value) {
   char buffer[16];
   auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
   (void)ec;
-  out.append(buffer, end);
+  appendRange(out, buffer, end);
   out.push_back(' ');
 }
 

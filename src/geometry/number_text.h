@@ -34,6 +34,12 @@ enum class ScanResult {
 [[nodiscard]] ScanResult scanDouble(std::string_view text, std::size_t pos,
                                     double& value);
 
+// scanDouble, which then moves `pos` past the whole token, whatever part of
+// it the conversion took (to the end of the text when only white space was
+// left). `pos` stays where it was when the token is not a number.
+[[nodiscard]] ScanResult scanDoubleToken(std::string_view text,
+                                         std::size_t& pos, double& value);
+
 // Converts the text at `pos` as sscanf("%d") does: leading white space, an
 // optional sign and decimal digits, read as a 64-bit integer that saturates
 // and is then truncated to 32 bits. Returns false (value untouched) when no

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <string>
 #include <string_view>
@@ -78,6 +79,11 @@ TEST(NumberTextTest, ScanDoubleReadsOnlyTheTokenAtThePosition) {
   EXPECT_EQ(scanDouble(text, 8, value), kF);
   EXPECT_EQ(scanDouble(text, text.size(), value), kE);
   EXPECT_EQ(value, -16.25);
+  // A token that the end of the text cuts is read as far as the text goes,
+  // whatever lies past its end in memory.
+  const std::string_view cut = std::string_view("1 infinity").substr(0, 5);
+  EXPECT_EQ(scanDouble(cut, 1, value), kV);
+  EXPECT_EQ(value, std::numeric_limits<double>::infinity());
 }
 
 TEST(NumberTextTest, ScanIntReadsTokensAsTheGnuLibrary) {

@@ -23,12 +23,11 @@ std::optional<std::size_t> Point::readFrom(std::string_view text,
                                            std::size_t pos) {
   double* coordinates[] = {&x, &y, &z};
   for (double* coordinate : coordinates) {
-    if (scanDouble(text, pos, *coordinate) == ScanResult::kFailed) {
-      return std::nullopt;
-    }
     // The whole token is skipped, whatever the conversion consumed of it:
     // "1.5abc" reads as 1.5 and the letters go with it.
-    pos = skipToken(text, skipSpace(text, pos));
+    if (scanDoubleToken(text, pos, *coordinate) == ScanResult::kFailed) {
+      return std::nullopt;
+    }
   }
   return pos;
 }
