@@ -27,7 +27,7 @@ struct BfcCommand {
 
 // Holds the text after the "0" and the character that follows it, verbatim,
 // and writes it back as read.
-class CommentLine : public Element {
+class CommentLine final : public Element {
  public:
   explicit CommentLine(std::string text) : text(std::move(text)) {}
 

@@ -10,7 +10,7 @@
 namespace quillery {
 
 // The drawn segment p1-p2 and the control points p3, p4, in line order.
-class CondLine : public ShapeElement {
+class CondLine final : public ShapeElement {
  public:
   // Parses a whole type-5 line; reading stops at a token that is not a
   // number, leaving the points not read at (0, 0, 0).

@@ -10,7 +10,7 @@
 namespace quillery {
 
 // A segment from p1 to p2 in `color`. Nothing requires p1 and p2 to differ.
-class EdgeLine : public ShapeElement {
+class EdgeLine final : public ShapeElement {
  public:
   // Parses a whole type-2 line; reading stops at a token that is not a
   // number, leaving the points not read at (0, 0, 0).

@@ -10,7 +10,7 @@ namespace quillery {
 
 // Corners p1..p4; the boundary runs p1, p2, p3, p4 and back to p1. Nothing
 // requires the corners to be distinct, coplanar or convex.
-class Quad : public ShapeElement {
+class Quad final : public ShapeElement {
  public:
   // Parses a whole type-4 line; reading stops at a token that is not a
   // number, leaving the corners not read at (0, 0, 0).

@@ -10,7 +10,7 @@ namespace quillery {
 
 // A file placed at `position` with `matrix` in `color`. The file name is kept
 // exactly as written, inner and trailing blanks included.
-class SubfileRef : public ShapeElement {
+class SubfileRef final : public ShapeElement {
  public:
   // Parses a whole type-1 line. Numbers missing at the end leave their
   // fields at 0; a token that is not a number stops the reading there (the

@@ -9,7 +9,7 @@
 namespace quillery {
 
 // Vertices p1, p2, p3 in winding order.
-class Triangle : public ShapeElement {
+class Triangle final : public ShapeElement {
  public:
   // Parses a whole type-3 line; reading stops at a token that is not a
   // number, leaving the vertices not read at (0, 0, 0).
