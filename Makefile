@@ -49,7 +49,7 @@ test-one-core: $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DQUILLERY_REQUIRE_TESTS=ON >/dev/null
 	cmake --build $(BUILD) -j$(JOBS)
 	mkdir -p $(ONE_CORE)
-	$(CC) -shared -fPIC -O1 -o $(ONE_CORE)/one_core.so tools/one_core/one_core.c
+	$(CXX) -shared -fPIC -O1 -o $(ONE_CORE)/one_core.so tools/one_core/one_core.cc
 	$(CXX) -O1 -pthread -o $(ONE_CORE)/probe tools/one_core/probe.cc
 	test "$$(LD_PRELOAD=$(ONE_CORE)/one_core.so $(ONE_CORE)/probe)" = 1 || \
 	  { echo "test-one-core: the one-core library did not take effect" >&2; exit 1; }
